@@ -1,0 +1,57 @@
+# Everything a fresh Debian 12 machine needs: `make demo` harvests the bundled sample,
+# `make test` builds and runs every test (plain, then under ASan+UBSan, then the threaded
+# tests under TSan). Missing Debian packages are installed when run as root.
+
+PACKAGES := cmake g++ ninja-build pkg-config libgtest-dev libbenchmark-dev libxml2-dev \
+            libxml2-utils
+JOBS     ?= $(shell nproc)
+WERROR   := $(if $(CI),ON,OFF)
+CMAKE_COMMON := -G Ninja -DEPG_WERROR=$(WERROR)
+
+.PHONY: all deps build test test-plain test-asan test-tsan bench format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Missing Debian packages:$$missing (run as root, or: sudo apt-get install$$missing)"; exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake -S . -B build $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build -j $(JOBS)
+
+test-plain: build
+	cd build && ctest -j $(JOBS) --output-on-failure
+
+test-asan: deps
+	cmake -S . -B build-asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DEPG_BENCH=OFF \
+	  -DEPG_SANITIZE=address,undefined
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest -j $(JOBS) --output-on-failure
+
+# The tests whose suite name says Threaded exercise the streaming, timer and main threads.
+test-tsan: deps
+	cmake -S . -B build-tsan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DEPG_BENCH=OFF \
+	  -DEPG_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && ctest -j $(JOBS) --output-on-failure -R Threaded --no-tests=ignore
+
+test: test-plain test-asan test-tsan
+
+bench: build
+	./build/bin/epg_bench
+
+format:
+	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-tsan
