@@ -113,6 +113,8 @@ public:
             std::lock_guard guard(mutex);
             received.emplace_back(data, data + (length > 0 ? length : 0));
         }
+        if (Spec().onReceive)
+            return Spec().onReceive(pSample);
         return Spec().receiveResult;
     }
     STDMETHODIMP EndOfStream() override {

@@ -53,6 +53,9 @@ struct FakePinSpec {
     HRESULT receiveConnectionResult = S_OK;
     HRESULT disconnectResult = S_OK;
     HRESULT receiveResult = S_OK;  // what Receive answers (the sample is recorded anyway)
+    // Runs in Receive (on the deliverer's thread) after the sample was recorded; its result is
+    // then what Receive answers.
+    std::function<HRESULT(IMediaSample*)> onReceive;
     std::vector<FakeInterface> interfaces;
 
     static FakePinSpec Input(std::wstring name);
@@ -103,6 +106,8 @@ public:
     STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) override;
 
     FakeFilterSpec& Spec() { return spec; }
+    // The state lock the base classes take (for tests of locking against delivery).
+    CCritSec& StateLock() { return lock; }
     FakePinSpec& PinSpec(int n) { return spec.pins.at(static_cast<size_t>(n)); }
     // The pin as IPin (no new reference), by position or name; null when there is none.
     IPin* Pin(int n);

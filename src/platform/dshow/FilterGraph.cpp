@@ -125,7 +125,9 @@ STDMETHODIMP FilterGraph::RemoveFilter(IBaseFilter* pFilter) {
     const int index = IndexOf(pFilter);
     if (index < 0)
         return VFW_E_NOT_FOUND;
-    // A running filter is stopped first, so that a source's thread ends before its pins go.
+    // Connections only come apart between stopped filters, and a source's thread must end
+    // before its pins go: a graph that is not stopped is stopped first.
+    if (state != State_Stopped) Stop();
     FILTER_STATE filterState;
     if (SUCCEEDED(pFilter->GetState(0, &filterState)) && filterState != State_Stopped) {
         pFilter->Stop();
@@ -197,6 +199,13 @@ STDMETHODIMP FilterGraph::ConnectDirect(IPin* ppinOut, IPin* ppinIn, const AM_ME
         return E_POINTER;
     if (!PinInGraph(ppinOut) || !PinInGraph(ppinIn))
         return VFW_E_NOT_IN_GRAPH;
+    PIN_DIRECTION outDirection;
+    PIN_DIRECTION inDirection;
+    if (FAILED(ppinOut->QueryDirection(&outDirection)) ||
+        FAILED(ppinIn->QueryDirection(&inDirection)) || outDirection != PINDIR_OUTPUT ||
+        inDirection != PINDIR_INPUT) {
+        return VFW_E_INVALID_DIRECTION;
+    }
     return ppinOut->Connect(ppinIn, pmt);
 }
 

@@ -31,14 +31,15 @@ public:
     // and the result is VFW_S_DUPLICATE_NAME; a missing name is made up the same way).
     // Adding a filter twice: E_INVALIDARG. A failing JoinFilterGraph: its failure, not added.
     STDMETHODIMP AddFilter(IBaseFilter* pFilter, LPCWSTR pName) override;
-    // Stops the filter when it is not stopped, disconnects both ends of each of its
-    // connections, and lets it go. VFW_E_NOT_FOUND when it is not in the graph.
+    // Stops the graph (and the filter) when not stopped, disconnects both ends of each of the
+    // filter's connections, and lets it go. VFW_E_NOT_FOUND when it is not in the graph.
     // Open filter enumerators go out of sync.
     STDMETHODIMP RemoveFilter(IBaseFilter* pFilter) override;
     // In the order the filters were added.
     STDMETHODIMP EnumFilters(IEnumFilters** ppEnum) override;
     STDMETHODIMP FindFilterByName(LPCWSTR pName, IBaseFilter** ppFilter) override;
-    // Both pins' filters must be in the graph (VFW_E_NOT_IN_GRAPH); then ppinOut->Connect.
+    // Both pins' filters must be in the graph (VFW_E_NOT_IN_GRAPH), ppinOut an output and
+    // ppinIn an input (VFW_E_INVALID_DIRECTION); then ppinOut->Connect.
     STDMETHODIMP ConnectDirect(IPin* ppinOut, IPin* ppinIn, const AM_MEDIA_TYPE* pmt) override;
     // Disconnects this one pin (the peer keeps its side until it is disconnected too).
     STDMETHODIMP Disconnect(IPin* ppin) override;
