@@ -16,7 +16,9 @@
 // IBDA_Topology or ITuner on the filter) are answered from `interfaces`.
 //
 // The spec can be changed while the filter lives (Spec()), e.g. to switch a failure off again
-// before a teardown that needs the call.
+// before a teardown that needs the call: the graph manager itself uses EnumPins, ConnectedTo
+// and Disconnect to take a removed filter's connections apart, and a connection it cannot undo
+// keeps both filters alive (LeakSanitizer reports them).
 
 #include <functional>
 #include <memory>

@@ -11,6 +11,11 @@
 // need the filter stopped (VFW_E_NOT_STOPPED). The peer is held with a reference until
 // Disconnect, so a connection keeps both filters alive: the graph disconnects a filter's pins
 // when it removes it.
+//
+// Pins live as long as their filter: a filter that removes pins at run time (the
+// demultiplexer's DeleteOutputPin) must disconnect such a pin and keep the object until the
+// filter itself is deleted, because a caller may still hold a reference taken on it (which
+// counts on the filter) and release it later.
 
 #include <string>
 
