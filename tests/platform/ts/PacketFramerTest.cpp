@@ -158,6 +158,14 @@ std::vector<FramingCase> FramingCases() {
         {"LostWithTwoLeft",
          Join({Packets(0, 4), {{Piece::Garbage, 5}}, Packets(5, 6)}),
          {0, 1, 2, 3, 4}},
+        // Sync bytes at two steps are not enough.
+        {"TwoPacketsBetweenLosses",
+         Join({Packets(0, 4),
+               {{Piece::Garbage, 5}},
+               Packets(5, 6),
+               {{Piece::Garbage, 5}},
+               Packets(7, 9)}),
+         {0, 1, 2, 3, 4, 7, 8, 9}},
         // Three sync bytes, but the third packet is cut off: fewer than three packets.
         {"LostWithTwoAndAHalfLeft",
          Join({Packets(0, 4), {{Piece::Garbage, 5}}, Packets(5, 6), {{Piece::CutPacket, 100}}}),

@@ -94,6 +94,7 @@ TEST(SectionAssembly, PacketLayoutCorners) {
     const Bytes bigHead(big.begin(), big.begin() + 183);
     const Bytes bigTail(big.begin() + 183, big.end());
     const Bytes twoPackets = RawSection(2 * 183, 5);
+    const Bytes next = RawSection(200, 6);
     RunCases({
         {"StuffingEndsThePacket",
          [&] {
@@ -123,11 +124,15 @@ TEST(SectionAssembly, PacketLayoutCorners) {
         // The bytes before the target do not finish the section: it is dropped.
         {"UnfinishedBeforeThePointerTarget",
          [&] {
+             // The new section runs on into the next packet, which must not extend the old.
              const Bytes part(bigTail.begin(), bigTail.end() - 1);
+             const Bytes head(next.begin(), next.begin() + 183 - part.size());
+             const Bytes tail(next.begin() + head.size(), next.end());
              return Join({Packet(0, true, Join({{0}, bigHead})),
-                          Packet(1, true, Join({{uint8_t(part.size())}, part, c}))});
+                          Packet(1, true, Join({{uint8_t(part.size())}, part, head})),
+                          Packet(2, false, tail)});
          },
-         {c}},
+         {next}},
         {"ContinuationWithoutStart",
          [&] {
              return Join({Packet(0, false, bigTail), Packet(1, true, Join({{0}, a}))});
