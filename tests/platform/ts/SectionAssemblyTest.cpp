@@ -96,9 +96,10 @@ TEST(SectionAssembly, PacketLayoutCorners) {
     const Bytes twoPackets = RawSection(2 * 183, 5);
     const Bytes next = RawSection(200, 6);
     RunCases({
+        // Also when what follows the 0xFF would read as a whole section.
         {"StuffingEndsThePacket",
          [&] {
-             return Packet(0, true, Join({{0}, a, {0xFF}, b}));
+             return Packet(0, true, Join({{0}, a, {0xFF, 0xF0, 0x02, 0x4E, 0x4E}, b}));
          },
          {a}},
         {"AdaptationFieldSkipped",
