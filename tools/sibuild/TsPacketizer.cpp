@@ -100,6 +100,11 @@ void SetTransportError(Bytes& stream, size_t index) {
     stream.at(index * kTsPacketSize + 1) |= 0x80;
 }
 
+void SetContinuityCounter(Bytes& stream, size_t index, uint8_t counter) {
+    uint8_t& control = stream.at(index * kTsPacketSize + 3);
+    control = static_cast<uint8_t>((control & 0xF0) | (counter & 0x0F));
+}
+
 Bytes To192(const Bytes& stream, uint32_t firstTimestamp, uint32_t increment) {
     Bytes out;
     uint32_t timestamp = firstTimestamp;
@@ -119,8 +124,10 @@ Bytes To204(const Bytes& stream) {
         out.insert(out.end(), packet.begin(), packet.end());
         // Derived from the packet, as real parity is: the same packet gets the same bytes.
         uint32_t state = 2166136261u;
-        for (uint8_t b : packet) state = (state ^ b) * 16777619u;
-        if (state == 0) state = 1;
+        for (uint8_t b : packet)
+            state = (state ^ b) * 16777619u;
+        if (state == 0)
+            state = 1;
         for (int j = 0; j < 16; ++j) {
             state ^= state << 13;
             state ^= state >> 17;

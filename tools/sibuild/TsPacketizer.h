@@ -54,6 +54,8 @@ Bytes PacketAt(const Bytes& stream, size_t index);
 size_t PacketCount(const Bytes& stream);
 // Sets transport_error_indicator in packet `index`.
 void SetTransportError(Bytes& stream, size_t index);
+// Gives packet `index` another continuity counter (a jump, or a repeat of the one before).
+void SetContinuityCounter(Bytes& stream, size_t index, uint8_t counter);
 
 // Each packet preceded by a 4-byte timestamp, counting up from `firstTimestamp` by `increment`.
 Bytes To192(const Bytes& stream, uint32_t firstTimestamp = 0, uint32_t increment = 0x12345);

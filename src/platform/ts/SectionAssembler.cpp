@@ -27,10 +27,8 @@ void SectionAssembler::Feed(const uint8_t* packet, SectionSink& sink) {
         return;  // transport_error_indicator: nothing in it can be trusted
     const bool unitStart = flagsAndPid & 0x4000;
     const uint8_t control = payload.U8();
-    if (!(control & 0x10))
-        return;  // no payload: nothing carried, no counter to check
-
     if (control & 0x20) {
+        // Longer than a packet can hold: the header is damaged, whatever it says of a payload.
         const uint8_t adaptationLength = payload.U8();
         if (adaptationLength > kMaxAdaptationLength) {
             DropPending();
@@ -38,6 +36,8 @@ void SectionAssembler::Feed(const uint8_t* packet, SectionSink& sink) {
         }
         payload.Skip(adaptationLength);
     }
+    if (!(control & 0x10))
+        return;  // no payload: nothing carried, no counter to check
     ByteReader beforeTarget;
     if (unitStart) {
         const uint8_t pointer = payload.U8();

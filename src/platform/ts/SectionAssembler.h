@@ -2,11 +2,11 @@
 // Reassembles the sections of one PID from its transport packets.
 //
 // Packets with transport_error_indicator set are dropped before anything else looks at them.
-// Packets without payload carry nothing and leave the continuity counter alone. A packet whose
-// adaptation_field_length exceeds 183, or whose pointer_field points past its payload, is ignored
-// (its counter is not taken) and the unfinished section is lost with it. A packet that repeats the
-// last counter is a duplicate and is ignored; any other counter than the next one discards the
-// unfinished section. discontinuity_indicator is not honoured.
+// A packet whose adaptation_field_length exceeds 183, or whose pointer_field points past its
+// payload, is ignored (its counter is not taken) and the unfinished section is lost with it.
+// Other packets without payload carry nothing and leave the continuity counter alone. A packet that
+// repeats the last counter is a duplicate and is ignored; any other counter than the next one
+// discards the unfinished section. discontinuity_indicator is not honoured.
 //
 // In a packet with payload_unit_start_indicator, the bytes before pointer_field's target finish
 // the unfinished section; from the target on, sections follow back to back until 0xFF stands where

@@ -167,7 +167,7 @@ TEST(SectionAssembly, ContinuityAndOddPackets) {
     const Bytes p0 = sibuild::PacketAt(base, 0), p1 = sibuild::PacketAt(base, 1),
                 p2 = sibuild::PacketAt(base, 2), p3 = sibuild::PacketAt(base, 3);
     auto withCounter = [](Bytes packet, uint8_t counter) {
-        packet[3] = static_cast<uint8_t>((packet[3] & 0xF0) | counter);
+        sibuild::SetContinuityCounter(packet, 0, counter);
         return packet;
     };
     auto withError = [](Bytes packet) {
@@ -187,6 +187,14 @@ TEST(SectionAssembly, ContinuityAndOddPackets) {
         {"AdaptationLength184",
          [&](uint8_t counter) {
              return Packet(counter, false, {}, sibuild::AdaptationField(184));
+         }},
+        {"AdaptationLength200WithoutPayload",
+         [&](uint8_t counter) {
+             TsHeader header;
+             header.pid = kPid;
+             header.counter = counter;
+             header.hasPayload = false;
+             return sibuild::TsPacket(header, sibuild::AdaptationField(200), {});
          }},
         {"AdaptationLength255",
          [&](uint8_t counter) { return Packet(counter, true, {}, sibuild::AdaptationField(255)); }},
