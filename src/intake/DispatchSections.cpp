@@ -2,6 +2,8 @@
 
 #include "si/ByteReader.h"
 #include "si/Crc32Mpeg2.h"
+#include "si/ParseBatSection.h"
+#include "si/ParseEitSection.h"
 #include "si/ParseSdtSection.h"
 
 namespace {
@@ -12,7 +14,12 @@ bool RouteSection(SectionParser& parser, const uint8_t* section, int32_t totalLe
         case 0x42:  // service description, actual transport stream
         case 0x46:  // service description, other transport stream
             return ParseSdtSection(parser, section, totalLength);
+        case 0x4A:  // bouquet association; it walks by its own section_length
+            return ParseBatSection(parser, section);
         default:
+            // Event information: present/following and schedule, actual and other streams.
+            if (section[0] >= 0x4E && section[0] <= 0x6F)
+                return ParseEitSection(parser, section, totalLength);
             return false;
     }
 }

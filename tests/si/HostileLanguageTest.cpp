@@ -49,8 +49,8 @@ TEST_F(HostileLanguage, EveryLangAttributeStaysWellFormed) {
         EitSection eit;
         eit.serviceId = 1;
         eit.events.push_back({eventId++, now, 60, 4, false, descriptors, {}, {}, {}});
-        const HeapBytes eitBytes(BuildEit(eit));
-        EXPECT_TRUE(ParseEitSection(parser, eitBytes.data.get(), eitBytes.size));
+        const ExactBuffer eitBytes(BuildEit(eit));
+        EXPECT_TRUE(ParseEitSection(parser, eitBytes.data(), eitBytes.size()));
 
         ServiceRecord& service = AddService(serviceId, 0);
         service.names[code] = "N\xE9&<";
@@ -58,8 +58,8 @@ TEST_F(HostileLanguage, EveryLangAttributeStaysWellFormed) {
         BatSection bat;
         bat.bouquetDescriptors = BouquetNameDescriptor("Yes Bouquet 1");
         bat.transportStreams.push_back({1, 1, ChannelListDescriptor({{serviceId, serviceId}}), {}});
-        const HeapBytes batBytes(BuildBat(bat));
-        EXPECT_TRUE(ParseBatSection(parser, batBytes.data.get()));
+        const ExactBuffer batBytes(BuildBat(bat));
+        EXPECT_TRUE(ParseBatSection(parser, batBytes.data()));
         ++serviceId;
 
         const std::string output = TakeOutput();
@@ -83,8 +83,8 @@ TEST_F(HostileLanguage, QuotesBecomeEntitiesAndAZeroByteEndsTheCode) {
                           {},
                           {},
                           {}});
-    const HeapBytes eitBytes(BuildEit(eit));
-    EXPECT_TRUE(ParseEitSection(parser, eitBytes.data.get(), eitBytes.size));
+    const ExactBuffer eitBytes(BuildEit(eit));
+    EXPECT_TRUE(ParseEitSection(parser, eitBytes.data(), eitBytes.size()));
     const std::string output = TakeOutput();
     // Quotes and markup become entities; a zero byte ends the attribute as it always did.
     EXPECT_NE(output.find("<title lang=\"&quot;&lt;\">T</title>"), std::string::npos) << output;

@@ -16,8 +16,8 @@ protected:
     BatParsing() { parser.batFlag = true; }
 
     bool Parse(const Bytes& section) {
-        const HeapBytes heap(section);
-        return ParseBatSection(parser, heap.data.get());
+        const ExactBuffer buffer(section);
+        return ParseBatSection(parser, buffer.data());
     }
     static Bytes Bouquet(const std::vector<ChannelListEntry>& entries,
                          std::string_view name = "Yes Bouquet 1") {

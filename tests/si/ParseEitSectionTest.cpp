@@ -26,8 +26,8 @@ protected:
     EitParsing() { now = UtcSeconds(2024, 5, 1, 12, 0, 0); }
 
     bool Parse(const Bytes& section) {
-        const HeapBytes heap(section);
-        return ParseEitSection(parser, heap.data.get(), heap.size);
+        const ExactBuffer buffer(section);
+        return ParseEitSection(parser, buffer.data(), buffer.size());
     }
     EitEvent Event(uint16_t eventId, int64_t start, int32_t duration, Bytes descriptors = {}) {
         EitEvent event;

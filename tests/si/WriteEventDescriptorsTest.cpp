@@ -14,8 +14,8 @@ namespace {
 class EventDescriptors : public ParserFixture {
 protected:
     std::string Write(const Bytes& loop) {
-        const HeapBytes heap(loop);
-        WriteEventDescriptors(parser, heap.data.get(), heap.size);
+        const ExactBuffer buffer(loop);
+        WriteEventDescriptors(parser, buffer.data(), buffer.size());
         return TakeOutput();
     }
 };
