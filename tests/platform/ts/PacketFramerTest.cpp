@@ -256,7 +256,7 @@ TEST(PacketFramer, NothingButGarbageDeliversNothing) {
     for (size_t i = 0; i < stream.size(); ++i)
         stream[i] = static_cast<uint8_t>(i * 31 + 7);
     EXPECT_TRUE(Frame(stream, {}).empty());
-    EXPECT_TRUE(Frame(Bytes(1000, 0x47), {}).size() == 5u);  // sync bytes everywhere: in sync
+    EXPECT_EQ(Frame(Bytes(1000, 0x47), {}).size(), 5u);  // sync bytes everywhere: in sync
 }
 
 }  // namespace

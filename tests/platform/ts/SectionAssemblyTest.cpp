@@ -90,7 +90,7 @@ TEST(SectionAssembly, PacketLayoutCorners) {
     const Bytes a = RawSection(20, 1);
     const Bytes b = RawSection(30, 2);
     const Bytes c = RawSection(25, 3);
-    const Bytes big = RawSection(300, 4);  // 184 + 116 bytes
+    const Bytes big = RawSection(300, 4);  // 183 bytes after a pointer_field, then 117
     const Bytes bigHead(big.begin(), big.begin() + 183);
     const Bytes bigTail(big.begin() + 183, big.end());
     const Bytes twoPackets = RawSection(2 * 183, 5);
