@@ -10,11 +10,7 @@ constexpr uint16_t kTimePid = 0x0014;
 constexpr uint8_t kTimeDateTableId = 0x70;
 constexpr uint8_t kTimeOffsetTableId = 0x73;
 
-// UTC seconds since 1970-01-01 of a complete TDT or TOT section; none for another table or a
-// section too short to hold UTC_time (section_length below 5). The TOT's CRC is not checked.
+// UTC seconds since 1970-01-01 of a complete TDT or TOT section, its UTC_time read as EIT start
+// times are; none for another table or a section too short to hold UTC_time (section_length
+// below 5). The TOT's CRC is not checked.
 std::optional<int64_t> ParseTimeSection(const uint8_t* section, size_t length);
-
-// A 40-bit DVB time (Modified Julian Date, then hours, minutes and seconds as two BCD digits
-// each) read as EIT start times are: the date by the EN 300 468 Annex C conversion, each BCD byte
-// as 10 x high nibble + low nibble even above 9, carrying into the next day, hour or minute.
-int64_t ConvertDvbTime(uint16_t mjd, uint8_t bcdHours, uint8_t bcdMinutes, uint8_t bcdSeconds);
