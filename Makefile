@@ -45,7 +45,8 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && ctest -j $(JOBS) --output-on-failure -R Threaded --no-tests=ignore
 
-test: test-plain test-asan test-tsan
+# The plain run goes last so that its summary closes the output.
+test: test-tsan test-asan test-plain
 
 bench: build
 	./build/bin/epg_bench
