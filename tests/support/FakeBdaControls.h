@@ -7,9 +7,9 @@
 //     auto stats = FakeSignalStatistics::Create();
 //     stats->locked = 1; stats->qualityResult = E_FAIL;
 //     auto topology = FakeTopology::Create(stats.Get());
-//     spec.interfaces = {FakeInterface::Of(IID_IBDA_Topology, topology.Get())};
+//     config.interfaces = {FakeInterface::Of(IID_IBDA_Topology, topology.Get())};
 //     auto props = FakeKsPropertySet::Create();
-//     spec.pins[0].interfaces = {FakeInterface::Of(IID_IKsPropertySet, props.Get())};
+//     config.pins[0].interfaces = {FakeInterface::Of(IID_IKsPropertySet, props.Get())};
 
 #include <functional>
 #include <mutex>

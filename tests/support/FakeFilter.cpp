@@ -26,58 +26,58 @@ template <typename Base>
 class FakePin : public Base {
 public:
     FakePin(FakeFilter* filter, CCritSec* lock, int index)
-        : Base(NAME("FakePin"), filter, lock, nullptr, filter->PinSpec(index).name.c_str()),
+        : Base(NAME("FakePin"), filter, lock, nullptr, filter->PinConfig(index).name.c_str()),
           fakeFilter(filter),
           index(index) {}
 
-    FakePinSpec& Spec() { return fakeFilter->PinSpec(index); }
-    void Log(const char* method) { fakeFilter->Log(Narrow(Spec().name) + "." + method); }
+    FakePinConfig& Config() { return fakeFilter->PinConfig(index); }
+    void Log(const char* method) { fakeFilter->Log(Narrow(Config().name) + "." + method); }
 
     STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr)
             return E_POINTER;
-        if (SUCCEEDED(QueryExtra(Spec().interfaces, riid, ppv)))
+        if (SUCCEEDED(QueryExtra(Config().interfaces, riid, ppv)))
             return S_OK;
         return Base::NonDelegatingQueryInterface(riid, ppv);
     }
     STDMETHODIMP QueryPinInfo(PIN_INFO* pInfo) override {
-        if (FAILED(Spec().queryPinInfoResult)) {
+        if (FAILED(Config().queryPinInfoResult)) {
             if (pInfo != nullptr)
                 pInfo->pFilter = nullptr;
-            return Spec().queryPinInfoResult;
+            return Config().queryPinInfoResult;
         }
         return Base::QueryPinInfo(pInfo);
     }
     STDMETHODIMP ConnectedTo(IPin** pPin) override {
-        if (FAILED(Spec().connectedToResult)) {
+        if (FAILED(Config().connectedToResult)) {
             if (pPin != nullptr)
                 *pPin = nullptr;
-            return Spec().connectedToResult;
+            return Config().connectedToResult;
         }
         return Base::ConnectedTo(pPin);
     }
     STDMETHODIMP Connect(IPin* pReceivePin, const AM_MEDIA_TYPE* pmt) override {
         Log("Connect");
-        if (FAILED(Spec().connectResult))
-            return Spec().connectResult;
+        if (FAILED(Config().connectResult))
+            return Config().connectResult;
         return Base::Connect(pReceivePin, pmt);
     }
     STDMETHODIMP ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE* pmt) override {
         Log("ReceiveConnection");
-        if (FAILED(Spec().receiveConnectionResult))
-            return Spec().receiveConnectionResult;
+        if (FAILED(Config().receiveConnectionResult))
+            return Config().receiveConnectionResult;
         return Base::ReceiveConnection(pConnector, pmt);
     }
     STDMETHODIMP Disconnect() override {
-        if (FAILED(Spec().disconnectResult))
-            return Spec().disconnectResult;
+        if (FAILED(Config().disconnectResult))
+            return Config().disconnectResult;
         return Base::Disconnect();
     }
     HRESULT CheckMediaType(const CMediaType* pmt) override {
         const std::vector<CMediaType>& types =
-            Spec().direction == PINDIR_OUTPUT ? Spec().mediaTypes : Spec().acceptTypes;
+            Config().direction == PINDIR_OUTPUT ? Config().mediaTypes : Config().acceptTypes;
         if (types.empty())
-            return Spec().direction == PINDIR_OUTPUT ? S_FALSE : S_OK;
+            return Config().direction == PINDIR_OUTPUT ? S_FALSE : S_OK;
         for (const CMediaType& type : types) {
             if (pmt->MatchesPartial(&type))
                 return S_OK;
@@ -85,8 +85,8 @@ public:
         return S_FALSE;
     }
     HRESULT GetMediaType(int iPosition, CMediaType* pMediaType) override {
-        const std::vector<CMediaType>& types = Spec().mediaTypes;
-        if (Spec().direction != PINDIR_OUTPUT || iPosition < 0 ||
+        const std::vector<CMediaType>& types = Config().mediaTypes;
+        if (Config().direction != PINDIR_OUTPUT || iPosition < 0 ||
             static_cast<size_t>(iPosition) >= types.size()) {
             return VFW_S_NO_MORE_ITEMS;
         }
@@ -113,9 +113,9 @@ public:
             std::lock_guard guard(mutex);
             received.emplace_back(data, data + (length > 0 ? length : 0));
         }
-        if (Spec().onReceive)
-            return Spec().onReceive(pSample);
-        return Spec().receiveResult;
+        if (Config().onReceive)
+            return Config().onReceive(pSample);
+        return Config().receiveResult;
     }
     STDMETHODIMP EndOfStream() override {
         {
@@ -143,19 +143,20 @@ public:
     std::vector<std::unique_ptr<CBasePin>> all;
 };
 
-FakePinSpec FakePinSpec::Input(std::wstring name) {
-    FakePinSpec spec;
-    spec.name = std::move(name);
-    spec.direction = PINDIR_INPUT;
-    return spec;
+FakePinConfig FakePinConfig::Input(std::wstring name) {
+    FakePinConfig config;
+    config.name = std::move(name);
+    config.direction = PINDIR_INPUT;
+    return config;
 }
 
-FakePinSpec FakePinSpec::Output(std::wstring name, std::vector<CMediaType> types) {
-    FakePinSpec spec;
-    spec.name = std::move(name);
-    spec.direction = PINDIR_OUTPUT;
-    spec.mediaTypes = types.empty() ? std::vector<CMediaType>{FakeStreamType()} : std::move(types);
-    return spec;
+FakePinConfig FakePinConfig::Output(std::wstring name, std::vector<CMediaType> types) {
+    FakePinConfig config;
+    config.name = std::move(name);
+    config.direction = PINDIR_OUTPUT;
+    config.mediaTypes =
+        types.empty() ? std::vector<CMediaType>{FakeStreamType()} : std::move(types);
+    return config;
 }
 
 CMediaType FakeStreamType() {
@@ -165,55 +166,55 @@ CMediaType FakeStreamType() {
     return type;
 }
 
-ComPtr<FakeFilter> FakeFilter::Create(FakeFilterSpec spec) {
-    return ComPtr<FakeFilter>(new FakeFilter(std::move(spec)));
+ComPtr<FakeFilter> FakeFilter::Create(FakeFilterConfig config) {
+    return ComPtr<FakeFilter>(new FakeFilter(std::move(config)));
 }
 
-ClassFactory FakeFilter::Factory(FakeFilterSpec spec) {
-    return [spec](IUnknown* outer, REFIID riid, void** ppv) -> HRESULT {
+ClassFactory FakeFilter::Factory(FakeFilterConfig config) {
+    return [config](IUnknown* outer, REFIID riid, void** ppv) -> HRESULT {
         if (ppv == nullptr)
             return E_POINTER;
         *ppv = nullptr;
         if (outer != nullptr)
             return CLASS_E_NOAGGREGATION;
-        return CreateComObject<FakeFilter>(riid, ppv, spec);
+        return CreateComObject<FakeFilter>(riid, ppv, config);
     };
 }
 
 DeviceDescription FakeFilter::Device(std::optional<std::wstring> friendlyName,
-                                     FakeFilterSpec spec) {
+                                     FakeFilterConfig config) {
     DeviceDescription device;
     device.friendlyName = std::move(friendlyName);
-    device.createFilter = Factory(std::move(spec));
+    device.createFilter = Factory(std::move(config));
     return device;
 }
 
-FakeFilter::FakeFilter(FakeFilterSpec fakeSpec)
-    : CBaseFilter(NAME("FakeFilter"), nullptr, &lock, fakeSpec.clsid),
-      spec(std::move(fakeSpec)),
+FakeFilter::FakeFilter(FakeFilterConfig fakeConfig)
+    : CBaseFilter(NAME("FakeFilter"), nullptr, &lock, fakeConfig.clsid),
+      config(std::move(fakeConfig)),
       pins(std::make_unique<Pins>()) {
-    for (int i = 0; i < static_cast<int>(spec.pins.size()); ++i) {
-        if (spec.pins[static_cast<size_t>(i)].direction == PINDIR_INPUT) {
+    for (int i = 0; i < static_cast<int>(config.pins.size()); ++i) {
+        if (config.pins[static_cast<size_t>(i)].direction == PINDIR_INPUT) {
             pins->all.push_back(std::make_unique<FakeInputPin>(this, &lock, i));
         } else {
             pins->all.push_back(std::make_unique<FakeOutputPin>(this, &lock, i));
         }
     }
-    if (spec.onCreated)
-        spec.onCreated(this);
+    if (config.onCreated)
+        config.onCreated(this);
 }
 
 FakeFilter::~FakeFilter() = default;
 
 void FakeFilter::Log(const std::string& method) {
-    if (spec.log)
-        spec.log->Add(spec.label + "." + method);
+    if (config.log)
+        config.log->Add(config.label + "." + method);
 }
 
 STDMETHODIMP FakeFilter::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
-    if (SUCCEEDED(QueryExtra(spec.interfaces, riid, ppv)))
+    if (SUCCEEDED(QueryExtra(config.interfaces, riid, ppv)))
         return S_OK;
     return CBaseFilter::NonDelegatingQueryInterface(riid, ppv);
 }
@@ -230,47 +231,47 @@ CBasePin* FakeFilter::GetPin(int n) {
 
 STDMETHODIMP FakeFilter::Stop() {
     Log("Stop");
-    if (FAILED(spec.stopResult))
-        return spec.stopResult;
+    if (FAILED(config.stopResult))
+        return config.stopResult;
     return CBaseFilter::Stop();
 }
 
 STDMETHODIMP FakeFilter::Pause() {
     Log("Pause");
-    if (FAILED(spec.pauseResult))
-        return spec.pauseResult;
+    if (FAILED(config.pauseResult))
+        return config.pauseResult;
     return CBaseFilter::Pause();
 }
 
 STDMETHODIMP FakeFilter::Run(REFERENCE_TIME tStart) {
     Log("Run");
-    if (FAILED(spec.runResult))
-        return spec.runResult;
+    if (FAILED(config.runResult))
+        return config.runResult;
     return CBaseFilter::Run(tStart);
 }
 
 STDMETHODIMP FakeFilter::EnumPins(IEnumPins** ppEnum) {
-    if (FAILED(spec.enumPinsResult)) {
+    if (FAILED(config.enumPinsResult)) {
         if (ppEnum != nullptr)
             *ppEnum = nullptr;
-        return spec.enumPinsResult;
+        return config.enumPinsResult;
     }
     return CBaseFilter::EnumPins(ppEnum);
 }
 
 STDMETHODIMP FakeFilter::QueryFilterInfo(FILTER_INFO* pInfo) {
-    if (FAILED(spec.queryFilterInfoResult)) {
+    if (FAILED(config.queryFilterInfoResult)) {
         if (pInfo != nullptr)
             pInfo->pGraph = nullptr;
-        return spec.queryFilterInfoResult;
+        return config.queryFilterInfoResult;
     }
     return CBaseFilter::QueryFilterInfo(pInfo);
 }
 
 STDMETHODIMP FakeFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) {
     Log(pGraph != nullptr ? "JoinFilterGraph" : "LeaveFilterGraph");
-    if (pGraph != nullptr && FAILED(spec.joinFilterGraphResult)) {
-        return spec.joinFilterGraphResult;
+    if (pGraph != nullptr && FAILED(config.joinFilterGraphResult)) {
+        return config.joinFilterGraphResult;
     }
     return CBaseFilter::JoinFilterGraph(pGraph, pName);
 }
@@ -281,7 +282,7 @@ IPin* FakeFilter::Pin(int n) {
 
 IPin* FakeFilter::Pin(const std::wstring& name) {
     for (int i = 0; i < GetPinCount(); ++i) {
-        if (spec.pins[static_cast<size_t>(i)].name == name)
+        if (config.pins[static_cast<size_t>(i)].name == name)
             return GetPin(i);
     }
     return nullptr;

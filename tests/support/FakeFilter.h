@@ -2,12 +2,12 @@
 // FakeFilter: a configurable filter on the base classes for tests of graph code. Its pins
 // have names, directions and media types, and every call a graph makes can be made to fail:
 //
-//     FakeFilterSpec spec;
-//     spec.label = "tuner";                      // call log entries read "tuner.Run"
-//     spec.log = log;                            // shared CallLog, optional
-//     spec.pins = {FakePinSpec::Input(L"Input0"), FakePinSpec::Output(L"MPEG2 Transport")};
-//     spec.pins[1].connectedToResult = E_FAIL;   // ConnectedTo fails on that pin
-//     ComPtr<FakeFilter> tuner = FakeFilter::Create(spec);
+//     FakeFilterConfig config;
+//     config.label = "tuner";                      // call log entries read "tuner.Run"
+//     config.log = log;                            // shared CallLog, optional
+//     config.pins = {FakePinConfig::Input(L"Input0"), FakePinConfig::Output(L"MPEG2 Transport")};
+//     config.pins[1].connectedToResult = E_FAIL;   // ConnectedTo fails on that pin
+//     ComPtr<FakeFilter> tuner = FakeFilter::Create(config);
 //
 // Output pins offer their mediaTypes (a default stream type when none are given); input pins
 // accept any type unless acceptTypes is given. Input pins are rendered pins: they record each
@@ -15,7 +15,7 @@
 // renderer to the graph (EC_COMPLETE). Extra interfaces (IKsPropertySet on a pin,
 // IBDA_Topology or ITuner on the filter) are answered from `interfaces`.
 //
-// The spec can be changed while the filter lives (Spec()), e.g. to switch a failure off again
+// The config can be changed while the filter lives (Config()), e.g. to switch a failure off again
 // before a teardown that needs the call: the graph manager itself uses EnumPins, ConnectedTo
 // and Disconnect to take a removed filter's connections apart, and a connection it cannot undo
 // keeps both filters alive (LeakSanitizer reports them).
@@ -43,7 +43,7 @@ struct FakeInterface {
     }
 };
 
-struct FakePinSpec {
+struct FakePinConfig {
     std::wstring name;
     PIN_DIRECTION direction = PINDIR_INPUT;
     std::vector<CMediaType> mediaTypes;   // output pins: offered, in order
@@ -60,16 +60,16 @@ struct FakePinSpec {
     std::function<HRESULT(IMediaSample*)> onReceive;
     std::vector<FakeInterface> interfaces;
 
-    static FakePinSpec Input(std::wstring name);
-    static FakePinSpec Output(std::wstring name, std::vector<CMediaType> types = {});
+    static FakePinConfig Input(std::wstring name);
+    static FakePinConfig Output(std::wstring name, std::vector<CMediaType> types = {});
 };
 
 class FakeFilter;
 
-struct FakeFilterSpec {
+struct FakeFilterConfig {
     std::string label = "fake";
     std::shared_ptr<CallLog> log;
-    std::vector<FakePinSpec> pins;
+    std::vector<FakePinConfig> pins;
     CLSID clsid = GUID_NULL;
     HRESULT enumPinsResult = S_OK;
     HRESULT queryFilterInfoResult = S_OK;
@@ -82,18 +82,19 @@ struct FakeFilterSpec {
     std::function<void(FakeFilter*)> onCreated;
 };
 
-// A stream of bytes: the type output pins offer when the spec gives none.
+// A stream of bytes: the type output pins offer when the config gives none.
 CMediaType FakeStreamType();
 
 class FakeFilter : public CBaseFilter {
 public:
-    static ComPtr<FakeFilter> Create(FakeFilterSpec spec);
-    // A device whose every bind makes a new FakeFilter from spec.
-    static DeviceDescription Device(std::optional<std::wstring> friendlyName, FakeFilterSpec spec);
+    static ComPtr<FakeFilter> Create(FakeFilterConfig config);
+    // A device whose every bind makes a new FakeFilter from config.
+    static DeviceDescription Device(std::optional<std::wstring> friendlyName,
+                                    FakeFilterConfig config);
     // For CoCreateInstance registrations.
-    static ClassFactory Factory(FakeFilterSpec spec);
+    static ClassFactory Factory(FakeFilterConfig config);
 
-    explicit FakeFilter(FakeFilterSpec spec);
+    explicit FakeFilter(FakeFilterConfig config);
     ~FakeFilter() override;
 
     STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
@@ -107,10 +108,10 @@ public:
     STDMETHODIMP QueryFilterInfo(FILTER_INFO* pInfo) override;
     STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) override;
 
-    FakeFilterSpec& Spec() { return spec; }
+    FakeFilterConfig& Config() { return config; }
     // The state lock the base classes take (for tests of locking against delivery).
     CCritSec& StateLock() { return lock; }
-    FakePinSpec& PinSpec(int n) { return spec.pins.at(static_cast<size_t>(n)); }
+    FakePinConfig& PinConfig(int n) { return config.pins.at(static_cast<size_t>(n)); }
     // The pin as IPin (no new reference), by position or name; null when there is none.
     IPin* Pin(int n);
     IPin* Pin(const std::wstring& name);
@@ -128,7 +129,7 @@ public:
     void Log(const std::string& method);
 
 protected:
-    FakeFilterSpec spec;
+    FakeFilterConfig config;
     CCritSec lock;
 
 private:

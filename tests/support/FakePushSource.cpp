@@ -2,16 +2,16 @@
 
 #include <chrono>
 
-ComPtr<FakePushSource> FakePushSource::Create(FakeFilterSpec spec,
+ComPtr<FakePushSource> FakePushSource::Create(FakeFilterConfig config,
                                               std::vector<std::vector<BYTE>> buffers,
                                               bool endOfStream, bool repeat) {
     return ComPtr<FakePushSource>(
-        new FakePushSource(std::move(spec), std::move(buffers), endOfStream, repeat));
+        new FakePushSource(std::move(config), std::move(buffers), endOfStream, repeat));
 }
 
-FakePushSource::FakePushSource(FakeFilterSpec spec, std::vector<std::vector<BYTE>> buffers,
+FakePushSource::FakePushSource(FakeFilterConfig config, std::vector<std::vector<BYTE>> buffers,
                                bool endOfStream, bool repeat)
-    : FakeFilter(std::move(spec)),
+    : FakeFilter(std::move(config)),
       buffers(std::move(buffers)),
       endOfStream(endOfStream),
       repeat(repeat) {}
@@ -36,7 +36,7 @@ STDMETHODIMP FakePushSource::Stop() {
 void FakePushSource::Stream(std::stop_token stop) {
     int output = -1;
     for (int i = 0; i < GetPinCount(); ++i) {
-        if (PinSpec(i).direction == PINDIR_OUTPUT) {
+        if (PinConfig(i).direction == PINDIR_OUTPUT) {
             output = i;
             break;
         }

@@ -4,9 +4,9 @@
 // moment the filter runs; then, with `endOfStream`, the end of stream; with `repeat` it starts
 // over until stopped. Stop joins the thread.
 //
-//     FakeFilterSpec spec;
-//     spec.pins = {FakePinSpec::Output(L"Out")};
-//     auto source = FakePushSource::Create(spec, {{0x47, 0x00}, {0x47, 0x01}});
+//     FakeFilterConfig config;
+//     config.pins = {FakePinConfig::Output(L"Out")};
+//     auto source = FakePushSource::Create(config, {{0x47, 0x00}, {0x47, 0x01}});
 
 #include <condition_variable>
 #include <mutex>
@@ -16,12 +16,12 @@
 
 class FakePushSource : public FakeFilter {
 public:
-    static ComPtr<FakePushSource> Create(FakeFilterSpec spec,
+    static ComPtr<FakePushSource> Create(FakeFilterConfig config,
                                          std::vector<std::vector<BYTE>> buffers,
                                          bool endOfStream = true, bool repeat = false);
 
-    FakePushSource(FakeFilterSpec spec, std::vector<std::vector<BYTE>> buffers, bool endOfStream,
-                   bool repeat);
+    FakePushSource(FakeFilterConfig config, std::vector<std::vector<BYTE>> buffers,
+                   bool endOfStream, bool repeat);
     ~FakePushSource() override;
 
     STDMETHODIMP Run(REFERENCE_TIME tStart) override;

@@ -32,10 +32,10 @@ protected:
         registrations.push_back(DeviceRegistry::Register(kCategory, std::move(device)));
     }
     static DeviceDescription Named(const wchar_t* name) {
-        FakeFilterSpec spec;
-        spec.pins = {FakePinSpec::Output(L"Out")};
+        FakeFilterConfig config;
+        config.pins = {FakePinConfig::Output(L"Out")};
         return FakeFilter::Device(
-            name != nullptr ? std::optional<std::wstring>(name) : std::nullopt, spec);
+            name != nullptr ? std::optional<std::wstring>(name) : std::nullopt, config);
     }
     ComPtr<IEnumMoniker> Enumerate() {
         ComPtr<IEnumMoniker> monikers;
@@ -154,10 +154,10 @@ TEST_F(DeviceEnumTest, EachStepCanBeMadeToFail) {
 
 TEST_F(DeviceEnumTest, EveryBindMakesANewFilter) {
     int created = 0;
-    FakeFilterSpec spec;
-    spec.pins = {FakePinSpec::Output(L"MPEG2 Transport")};
-    spec.onCreated = [&](FakeFilter*) { ++created; };
-    Register(FakeFilter::Device(L"Tuner", spec));
+    FakeFilterConfig config;
+    config.pins = {FakePinConfig::Output(L"MPEG2 Transport")};
+    config.onCreated = [&](FakeFilter*) { ++created; };
+    Register(FakeFilter::Device(L"Tuner", config));
     ComPtr<IEnumMoniker> monikers = Enumerate();
     ComPtr<IMoniker> moniker;
     ASSERT_EQ(monikers->Next(1, &moniker, nullptr), S_OK);

@@ -25,15 +25,15 @@ protected:
         EXPECT_EQ(CBaseObject::ObjectsActive(), objectsBefore);
     }
 
-    FakeFilter* Make(const std::string& label, std::vector<FakePinSpec> pins) {
-        FakeFilterSpec spec;
-        spec.label = label;
-        spec.log = log;
-        spec.pins = std::move(pins);
-        filters.push_back(FakeFilter::Create(spec));
+    FakeFilter* Make(const std::string& label, std::vector<FakePinConfig> pins) {
+        FakeFilterConfig config;
+        config.label = label;
+        config.log = log;
+        config.pins = std::move(pins);
+        filters.push_back(FakeFilter::Create(config));
         return filters.back().Get();
     }
-    FakeFilter* Add(const std::string& label, std::vector<FakePinSpec> pins) {
+    FakeFilter* Add(const std::string& label, std::vector<FakePinConfig> pins) {
         FakeFilter* filter = Make(label, std::move(pins));
         const std::wstring name(label.begin(), label.end());
         EXPECT_EQ(graph->AddFilter(filter, name.c_str()), S_OK);
@@ -93,7 +93,7 @@ TEST_F(FilterGraphTest, KeepsFiltersInOrderUnderTheirNames) {
 
     // A filter that refuses to join is not added.
     FakeFilter* refusing = Make("refusing", {});
-    refusing->Spec().joinFilterGraphResult = E_OUTOFMEMORY;
+    refusing->Config().joinFilterGraphResult = E_OUTOFMEMORY;
     EXPECT_EQ(graph->AddFilter(refusing, L"Refusing"), E_OUTOFMEMORY);
     EXPECT_EQ(Enumerate().size(), 4u);
     EXPECT_EQ(graph->AddFilter(nullptr, L"x"), E_POINTER);
@@ -133,31 +133,31 @@ TEST_F(FilterGraphTest, RemovalPutsOpenEnumeratorsOutOfSync) {
 
 TEST_F(FilterGraphTest, ConnectJoinsTwoPinsDirectly) {
     FakeFilter* tuner =
-        Add("tuner", {FakePinSpec::Input(L"Input0"), FakePinSpec::Output(L"MPEG2 Transport")});
-    FakeFilter* demux = Add("demux", {FakePinSpec::Input(L"MPEG-2 Stream")});
+        Add("tuner", {FakePinConfig::Input(L"Input0"), FakePinConfig::Output(L"MPEG2 Transport")});
+    FakeFilter* demux = Add("demux", {FakePinConfig::Input(L"MPEG-2 Stream")});
     ASSERT_EQ(graph->Connect(tuner->Pin(1), demux->Pin(0)), S_OK);
     EXPECT_TRUE(Connected(tuner->Pin(1)));
     EXPECT_TRUE(Connected(demux->Pin(0)));
     EXPECT_EQ(Enumerate().size(), 2u);  // nothing inserted
 
     // Failures of the pins come back as they are.
-    FakeFilter* other = Add("other", {FakePinSpec::Input(L"In")});
-    tuner->PinSpec(1).connectResult = E_ACCESSDENIED;
+    FakeFilter* other = Add("other", {FakePinConfig::Input(L"In")});
+    tuner->PinConfig(1).connectResult = E_ACCESSDENIED;
     EXPECT_EQ(graph->Connect(tuner->Pin(1), other->Pin(0)), E_ACCESSDENIED);
-    tuner->PinSpec(1).connectResult = S_OK;
+    tuner->PinConfig(1).connectResult = S_OK;
     EXPECT_EQ(graph->Connect(tuner->Pin(1), other->Pin(0)), VFW_E_ALREADY_CONNECTED);
     EXPECT_EQ(graph->Connect(tuner->Pin(0), other->Pin(0)), VFW_E_INVALID_DIRECTION);
 
     // Both filters must be in the graph.
-    FakeFilter* outside = Make("outside", {FakePinSpec::Output(L"Out")});
+    FakeFilter* outside = Make("outside", {FakePinConfig::Output(L"Out")});
     EXPECT_EQ(graph->Connect(outside->Pin(0), other->Pin(0)), VFW_E_NOT_IN_GRAPH);
     EXPECT_FALSE(Connected(other->Pin(0)));
 }
 
 TEST_F(FilterGraphTest, RemoveFilterDisconnectsBothEndsAndLetsTheFilterGo) {
-    FakeFilter* tuner = Add("tuner", {FakePinSpec::Output(L"Out")});
-    FakeFilter* demux = Add("demux", {FakePinSpec::Input(L"In"), FakePinSpec::Output(L"PSI")});
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"Input")});
+    FakeFilter* tuner = Add("tuner", {FakePinConfig::Output(L"Out")});
+    FakeFilter* demux = Add("demux", {FakePinConfig::Input(L"In"), FakePinConfig::Output(L"PSI")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"Input")});
     ASSERT_EQ(graph->Connect(tuner->Pin(0), demux->Pin(0)), S_OK);
     ASSERT_EQ(graph->Connect(demux->Pin(1), sink->Pin(0)), S_OK);
 
@@ -173,8 +173,8 @@ TEST_F(FilterGraphTest, RemoveFilterDisconnectsBothEndsAndLetsTheFilterGo) {
 }
 
 TEST_F(FilterGraphTest, RemovingFromARunningGraphStopsTheGraphFirst) {
-    FakeFilter* source = Add("source", {FakePinSpec::Output(L"Out")});
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"In")});
+    FakeFilter* source = Add("source", {FakePinConfig::Output(L"Out")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"In")});
     ASSERT_EQ(graph->Connect(source->Pin(0), sink->Pin(0)), S_OK);
     ASSERT_EQ(control->Run(), S_OK);
     ASSERT_EQ(graph->RemoveFilter(source), S_OK);
@@ -185,13 +185,13 @@ TEST_F(FilterGraphTest, RemovingFromARunningGraphStopsTheGraphFirst) {
 
 TEST_F(FilterGraphTest, StateChangesGoDownstreamFirst) {
     // Added in an order unlike the stream's: provider -> tuner -> demux -> {tif, sink}.
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"In")});
-    FakeFilter* provider = Add("provider", {FakePinSpec::Output(L"Antenna Out")});
-    FakeFilter* demux = Add("demux", {FakePinSpec::Input(L"In"), FakePinSpec::Output(L"PSI 1"),
-                                      FakePinSpec::Output(L"PSI 2")});
-    FakeFilter* tuner = Add(
-        "tuner", {FakePinSpec::Input(L"Antenna In Pin"), FakePinSpec::Output(L"MPEG2 Transport")});
-    FakeFilter* tif = Add("tif", {FakePinSpec::Input(L"In")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"In")});
+    FakeFilter* provider = Add("provider", {FakePinConfig::Output(L"Antenna Out")});
+    FakeFilter* demux = Add("demux", {FakePinConfig::Input(L"In"), FakePinConfig::Output(L"PSI 1"),
+                                      FakePinConfig::Output(L"PSI 2")});
+    FakeFilter* tuner = Add("tuner", {FakePinConfig::Input(L"Antenna In Pin"),
+                                      FakePinConfig::Output(L"MPEG2 Transport")});
+    FakeFilter* tif = Add("tif", {FakePinConfig::Input(L"In")});
     ASSERT_EQ(graph->Connect(provider->Pin(0), tuner->Pin(0)), S_OK);
     ASSERT_EQ(graph->Connect(tuner->Pin(1), demux->Pin(0)), S_OK);
     ASSERT_EQ(graph->Connect(demux->Pin(1), tif->Pin(0)), S_OK);
@@ -230,10 +230,10 @@ TEST_F(FilterGraphTest, StateChangesGoDownstreamFirst) {
 }
 
 TEST_F(FilterGraphTest, FailedRunIsUndoneByStop) {
-    FakeFilter* source = Add("source", {FakePinSpec::Output(L"Out")});
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"In")});
+    FakeFilter* source = Add("source", {FakePinConfig::Output(L"Out")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"In")});
     ASSERT_EQ(graph->Connect(source->Pin(0), sink->Pin(0)), S_OK);
-    source->Spec().runResult = E_FAIL;
+    source->Config().runResult = E_FAIL;
     EXPECT_EQ(control->Run(), E_FAIL);
     EXPECT_EQ(sink->State(), State_Running);  // the renderer had started already
     log->Clear();
@@ -244,20 +244,20 @@ TEST_F(FilterGraphTest, FailedRunIsUndoneByStop) {
 
     // A filter that fails to stop: every other filter is still stopped, and the failure is
     // reported; the next Stop asks again.
-    source->Spec().runResult = S_OK;
+    source->Config().runResult = S_OK;
     ASSERT_EQ(control->Run(), S_OK);
-    sink->Spec().stopResult = VFW_E_WRONG_STATE;
+    sink->Config().stopResult = VFW_E_WRONG_STATE;
     EXPECT_EQ(control->Stop(), VFW_E_WRONG_STATE);
     EXPECT_EQ(source->State(), State_Stopped);
-    sink->Spec().stopResult = S_OK;
+    sink->Config().stopResult = S_OK;
     log->Clear();
     EXPECT_EQ(control->Stop(), S_OK);
     EXPECT_EQ(log->Calls("Stop").size(), 2u);
 }
 
 TEST_F(FilterGraphTest, ReleasingTheGraphStopsAndFreesConnectedFilters) {
-    FakeFilter* source = Add("source", {FakePinSpec::Output(L"Out")});
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"In")});
+    FakeFilter* source = Add("source", {FakePinConfig::Output(L"Out")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"In")});
     ASSERT_EQ(graph->Connect(source->Pin(0), sink->Pin(0)), S_OK);
     ASSERT_EQ(control->Run(), S_OK);
     filters.clear();  // only the graph holds them now
@@ -271,9 +271,9 @@ TEST_F(FilterGraphTest, ReleasingTheGraphStopsAndFreesConnectedFilters) {
 
 TEST_F(FilterGraphTest, CompletionWaitsForEveryRenderer) {
     FakeFilter* demux =
-        Add("demux", {FakePinSpec::Output(L"PSI 1"), FakePinSpec::Output(L"PSI 2")});
-    FakeFilter* tif = Add("tif", {FakePinSpec::Input(L"In")});
-    FakeFilter* sink = Add("sink", {FakePinSpec::Input(L"In")});
+        Add("demux", {FakePinConfig::Output(L"PSI 1"), FakePinConfig::Output(L"PSI 2")});
+    FakeFilter* tif = Add("tif", {FakePinConfig::Input(L"In")});
+    FakeFilter* sink = Add("sink", {FakePinConfig::Input(L"In")});
     ASSERT_EQ(graph->Connect(demux->Pin(0), tif->Pin(0)), S_OK);
     ASSERT_EQ(graph->Connect(demux->Pin(1), sink->Pin(0)), S_OK);
     ComPtr<IMediaEvent> events;

@@ -22,14 +22,14 @@ protected:
         ASSERT_EQ(graph.QueryInterface(IID_IMediaEvent, events), S_OK);
     }
     void Build(std::vector<std::vector<BYTE>> buffers, bool repeat) {
-        FakeFilterSpec sourceSpec;
-        sourceSpec.label = "source";
-        sourceSpec.pins = {FakePinSpec::Output(L"Out")};
-        source = FakePushSource::Create(sourceSpec, std::move(buffers), true, repeat);
-        FakeFilterSpec sinkSpec;
-        sinkSpec.label = "sink";
-        sinkSpec.pins = {FakePinSpec::Input(L"In")};
-        sink = FakeFilter::Create(sinkSpec);
+        FakeFilterConfig sourceConfig;
+        sourceConfig.label = "source";
+        sourceConfig.pins = {FakePinConfig::Output(L"Out")};
+        source = FakePushSource::Create(sourceConfig, std::move(buffers), true, repeat);
+        FakeFilterConfig sinkConfig;
+        sinkConfig.label = "sink";
+        sinkConfig.pins = {FakePinConfig::Input(L"In")};
+        sink = FakeFilter::Create(sinkConfig);
         ASSERT_EQ(graph->AddFilter(source.Get(), L"Source"), S_OK);
         ASSERT_EQ(graph->AddFilter(sink.Get(), L"Sink"), S_OK);
         ASSERT_EQ(graph->Connect(source->Pin(0), sink->Pin(0)), S_OK);
@@ -45,7 +45,7 @@ protected:
 TEST_F(FilterGraphThreaded, DeliversOnItsThreadAndCompletes) {
     Build({{1}, {2, 2}, {3, 3, 3}}, false);
     std::thread::id receiver;
-    sink->PinSpec(0).onReceive = [&](IMediaSample*) {
+    sink->PinConfig(0).onReceive = [&](IMediaSample*) {
         receiver = std::this_thread::get_id();
         return S_OK;
     };
@@ -66,7 +66,7 @@ TEST_F(FilterGraphThreaded, StopJoinsTheThreadWhileSamplesAreInFlight) {
     // The receiver holds its filter's state lock while it works, as a filter guarding its
     // state would; the graph's Stop takes that lock too.
     FakeFilter* sinkFilter = sink.Get();
-    sink->PinSpec(0).onReceive = [sinkFilter](IMediaSample*) {
+    sink->PinConfig(0).onReceive = [sinkFilter](IMediaSample*) {
         CAutoLock lock(&sinkFilter->StateLock());
         std::this_thread::sleep_for(std::chrono::microseconds(50));
         return S_OK;

@@ -35,12 +35,12 @@ struct Pair {
 };
 
 Pair MakePair(std::vector<CMediaType> offered, std::vector<CMediaType> accepted) {
-    FakeFilterSpec up;
+    FakeFilterConfig up;
     up.label = "up";
-    up.pins = {FakePinSpec::Output(L"Out", std::move(offered))};
-    FakeFilterSpec down;
+    up.pins = {FakePinConfig::Output(L"Out", std::move(offered))};
+    FakeFilterConfig down;
     down.label = "down";
-    down.pins = {FakePinSpec::Input(L"In")};
+    down.pins = {FakePinConfig::Input(L"In")};
     down.pins[0].acceptTypes = std::move(accepted);
     return Pair{FakeFilter::Create(up), FakeFilter::Create(down)};
 }
@@ -88,7 +88,7 @@ TEST(PinConnection, RefusalsLeaveBothPinsFree) {
     };
     for (const Case& c : cases) {
         Pair pair = MakePair(c.offered, c.accepted);
-        pair.downstream->PinSpec(0).receiveConnectionResult = c.receiveConnection;
+        pair.downstream->PinConfig(0).receiveConnectionResult = c.receiveConnection;
         EXPECT_EQ(pair.out()->Connect(pair.in(), nullptr), c.expected) << c.what;
         ComPtr<IPin> peer;
         EXPECT_EQ(pair.out()->ConnectedTo(&peer), VFW_E_NOT_CONNECTED) << c.what;
@@ -122,8 +122,8 @@ TEST(PinConnection, GivenTypeRestrictsWhatIsTried) {
 TEST(PinConnection, StateAndDirectionRules) {
     Pair pair = MakePair({SectionsType()}, {});
     // Same direction on both sides.
-    FakeFilterSpec other;
-    other.pins = {FakePinSpec::Output(L"Out")};
+    FakeFilterConfig other;
+    other.pins = {FakePinConfig::Output(L"Out")};
     ComPtr<FakeFilter> second = FakeFilter::Create(other);
     EXPECT_EQ(pair.out()->Connect(second->Pin(0), nullptr), VFW_E_INVALID_DIRECTION);
     EXPECT_EQ(pair.out()->Connect(nullptr, nullptr), E_POINTER);
@@ -170,7 +170,7 @@ TEST(PinConnection, DeliversSamplesAndEndOfStreamSynchronously) {
     ASSERT_EQ(pair.out()->Connect(pair.in(), nullptr), S_OK);
     EXPECT_EQ(pair.upstream->Deliver(0, {1, 2, 3}), S_OK);
     EXPECT_EQ(pair.upstream->Deliver(0, {}), S_OK);
-    pair.downstream->PinSpec(0).receiveResult = S_FALSE;
+    pair.downstream->PinConfig(0).receiveResult = S_FALSE;
     EXPECT_EQ(pair.upstream->Deliver(0, {4}), S_FALSE);
     const auto received = pair.downstream->Received(0);
     ASSERT_EQ(received.size(), 3u);
@@ -197,7 +197,7 @@ TEST(PinConnection, ReceiveMultipleStopsAtTheFirstSampleNotTakenWithOk) {
     LONG processed = -1;
     EXPECT_EQ(input->ReceiveMultiple(batch, 2, &processed), S_OK);
     EXPECT_EQ(processed, 2);
-    pair.downstream->PinSpec(0).receiveResult = S_FALSE;
+    pair.downstream->PinConfig(0).receiveResult = S_FALSE;
     EXPECT_EQ(input->ReceiveMultiple(batch, 2, &processed), S_FALSE);
     EXPECT_EQ(processed, 0);
     EXPECT_EQ(pair.downstream->Received(0).size(), 3u);
@@ -211,8 +211,8 @@ TEST(PinConnection, ReceiveCanBlockFollowsTheOutputPins) {
     EXPECT_EQ(rendererInput->ReceiveCanBlock(), S_OK);
 
     // A filter whose outputs lead nowhere does not; one that feeds a renderer may.
-    FakeFilterSpec transform;
-    transform.pins = {FakePinSpec::Input(L"In"), FakePinSpec::Output(L"Out", {SectionsType()})};
+    FakeFilterConfig transform;
+    transform.pins = {FakePinConfig::Input(L"In"), FakePinConfig::Output(L"Out", {SectionsType()})};
     ComPtr<FakeFilter> middle = FakeFilter::Create(transform);
     ComPtr<IMemInputPin> middleInput;
     ASSERT_EQ(ComPtr<IPin>(middle->Pin(0)).QueryInterface(IID_IMemInputPin, middleInput), S_OK);
@@ -224,9 +224,10 @@ TEST(PinConnection, ReceiveCanBlockFollowsTheOutputPins) {
 }
 
 TEST(FilterPins, EnumerationGoesOutOfSyncWhenThePinsChange) {
-    FakeFilterSpec spec;
-    spec.pins = {FakePinSpec::Input(L"In"), FakePinSpec::Output(L"A"), FakePinSpec::Output(L"B")};
-    ComPtr<FakeFilter> filter = FakeFilter::Create(spec);
+    FakeFilterConfig config;
+    config.pins = {FakePinConfig::Input(L"In"), FakePinConfig::Output(L"A"),
+                   FakePinConfig::Output(L"B")};
+    ComPtr<FakeFilter> filter = FakeFilter::Create(config);
     ComPtr<IEnumPins> pins;
     ASSERT_EQ(filter->EnumPins(&pins), S_OK);
 
@@ -252,9 +253,9 @@ TEST(FilterPins, EnumerationGoesOutOfSyncWhenThePinsChange) {
 }
 
 TEST(FilterPins, FindPinAndFilterInfo) {
-    FakeFilterSpec spec;
-    spec.pins = {FakePinSpec::Input(L"Input0"), FakePinSpec::Output(L"MPEG2 Transport")};
-    ComPtr<FakeFilter> filter = FakeFilter::Create(spec);
+    FakeFilterConfig config;
+    config.pins = {FakePinConfig::Input(L"Input0"), FakePinConfig::Output(L"MPEG2 Transport")};
+    ComPtr<FakeFilter> filter = FakeFilter::Create(config);
     ComPtr<IPin> pin;
     ASSERT_EQ(filter->FindPin(L"MPEG2 Transport", &pin), S_OK);
     EXPECT_EQ(pin.Get(), filter->Pin(1));
