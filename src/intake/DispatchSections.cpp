@@ -37,6 +37,7 @@ bool DispatchSections(const uint8_t* buffer, int32_t length, SectionParser& pars
         ByteReader whole = rest.Scope(extent);
         if (!rest.Ok())
             break;  // truncated: it and anything after it are dropped
+        parser.sectionsSeen.Add();
         // section_length 0 or 1 leaves no byte in front of a CRC: nothing to verify.
         if (extent < 5)
             continue;

@@ -69,6 +69,7 @@ bool TakeEntry(SectionParser& parser, uint16_t serviceId, uint16_t channelNumber
         service.serviceType == 0x01 || service.serviceType == 0x02 || service.serviceType == 0x19;
     if (parser.batFlag && service.runningStatus == 4 && televisionOrRadio) {
         WriteChannel(parser.outputStream, channelNumber, service);
+        parser.channelsWritten.Add();
     }
     return true;
 }

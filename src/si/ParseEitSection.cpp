@@ -30,6 +30,7 @@ void WriteProgramme(SectionParser& parser, uint16_t channelNumber, int64_t start
     fprintf(parser.outputStream, "stop=\"%s +0000\">\r\n ", stopText.data());
     WriteEventDescriptors(parser, descriptors, descriptorsLength);
     fputs("</programme>\r\n", parser.outputStream);
+    parser.programmesWritten.Add();
 }
 
 }  // namespace

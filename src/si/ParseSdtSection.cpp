@@ -61,9 +61,11 @@ bool ApplyServiceDescriptor(SectionParser& parser, uint16_t serviceId, ServiceRe
     while (body.Remaining() > 0) {
         ReadNameEntry(body, serviceTypeLength, entry);
         record.names.insert_or_assign(std::string("eng"), std::string(entry.name));
-        if (!parser.batFlag)
+        if (!parser.batFlag) {
             WriteChannelElement(parser.outputStream, serviceId, record.serviceType, entry.name,
                                 decoded);
+            parser.channelsWritten.Add();
+        }
     }
     return true;
 }

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "si/ProgressCounter.h"
+
 // What the system knows of one service; the first SDT entry seen decides it.
 struct ServiceRecord {
     uint16_t channelNumber = 0;  // 0: no number (yet)
@@ -28,4 +30,8 @@ struct SectionParser {
     // "Now" for the programme time window: the system clock unless the platform (a replayed
     // capture's stream clock) or a test puts another in.
     std::function<int64_t()> now = SystemUtcNow;
+    // For a progress display: elements written and sections received so far.
+    ProgressCounter channelsWritten;
+    ProgressCounter programmesWritten;
+    ProgressCounter sectionsSeen;
 };
