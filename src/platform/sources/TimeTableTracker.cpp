@@ -24,11 +24,6 @@ void TimeTableTracker::End() {
     framer.End();
 }
 
-size_t TimeTableTracker::PacketStep() const {
-    const size_t step = framer.PacketStep();
-    return step != 0 ? step : PacketFramer::kPacketSize;
-}
-
 void TimeTableTracker::OnSection(const uint8_t* section, size_t length) {
     if (std::optional<int64_t> time = ParseTimeSection(section, length)) {
         if (!first)

@@ -24,8 +24,6 @@ public:
 
     std::optional<int64_t> First() const { return first; }
     std::optional<int64_t> Last() const { return last; }
-    // The packet step once the framer has seen it (188, 192 or 204), else 188.
-    size_t PacketStep() const;
 
 private:
     void OnSection(const uint8_t* section, size_t length) override;

@@ -107,18 +107,39 @@ TEST_F(CaptureClock, StreamIsTheDefaultAndPacketSizesChangeNothing) {
 }
 
 TEST_F(CaptureClock, ATimeTableAcrossTwoReadsOfTheFile) {
-    // The TDT's packet straddles the end of the first chunk read: the section completed in
-    // the packet before it still has the old time, the one after it the new.
-    CaptureBuilder b;
-    b.Section(0x14, sibuild::TdtSection(t1));
-    const size_t tdtPacket = CaptureFileSource::kChunkSize / 188;  // holds the chunk's end
-    b.Stuffing(tdtPacket - 2);
-    b.Section(0x12, TestSection(1));
-    b.Section(0x14, sibuild::TdtSection(t2));
-    b.Section(0x12, TestSection(2));
-    ASSERT_LT(tdtPacket * 188, CaptureFileSource::kChunkSize);
-    ASSERT_GT((tdtPacket + 1) * 188, CaptureFileSource::kChunkSize);
-    EXPECT_EQ(Times(Replay(b.bytes, "stream")), (std::vector<int64_t>{t1, t2}));
+    // The TDT's packet straddles the end of the first chunk read: the section completed in the
+    // packet before it still has the old time, the one after it the new. Also when the chunk
+    // ends inside the packet's header (the stream shifted by bytes without a sync byte).
+    struct Case {
+        const char* name;
+        size_t step;
+        size_t shift;
+    };
+    const Case cases[] = {
+        {"188", 188, 0},
+        {"192", 192, 0},
+        {"204", 204, 0},
+        {"188, sync byte last in the chunk", 188, 99},
+        {"188, header cut after its PID's first byte", 188, 98},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t tdtPacket = (CaptureFileSource::kChunkSize - c.shift) / c.step;
+        CaptureBuilder b;
+        b.Section(0x14, sibuild::TdtSection(t1));
+        b.Stuffing(tdtPacket - 2);
+        b.Section(0x12, TestSection(1));
+        b.Section(0x14, sibuild::TdtSection(t2));
+        b.Section(0x12, TestSection(2));
+        Bytes capture = c.step == 192   ? sibuild::To192(b.bytes)
+                        : c.step == 204 ? sibuild::To204(b.bytes)
+                                        : b.bytes;
+        capture.insert(capture.begin(), c.shift, 0x00);
+        const size_t tdtAt = c.shift + tdtPacket * c.step + (c.step == 192 ? 4 : 0);
+        ASSERT_LT(tdtAt, CaptureFileSource::kChunkSize);
+        ASSERT_GT(tdtAt + 188, CaptureFileSource::kChunkSize);
+        EXPECT_EQ(Times(Replay(capture, "stream")), (std::vector<int64_t>{t1, t2}));
+    }
 }
 
 TEST_F(CaptureClock, ACaptureWithoutTimeTablesRunsOnTheSystemClock) {
