@@ -112,7 +112,8 @@ std::function<int64_t()> PlatformClock() {
             break;
     }
     return [captureTime = std::shared_ptr<const CaptureTime>(state->captureTime)] {
-        return captureTime->Get().value_or(SystemUtcNow());
+        const std::optional<int64_t> streamTime = captureTime->Get();
+        return streamTime ? *streamTime : SystemUtcNow();
     };
 }
 

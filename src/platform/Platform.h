@@ -40,5 +40,6 @@ void StopPlatform();
 // the system clock, or the fixed time, as Clock says. The system clock before start-up.
 std::function<int64_t()> PlatformClock();
 // The handler runs once, on the capture's streaming thread, after the last sections of the
-// capture have been delivered; at once when that has already happened.
+// capture have been delivered; at once when that has already happened. Set it after
+// StartPlatform: before it there is no signal, and the handler is ignored.
 void SetEndOfCaptureHandler(std::function<void()> handler);

@@ -98,14 +98,15 @@ HRESULT CaptureFileSource::GetSignalStatistics(SignalStatistics& statistics) {
     return S_OK;
 }
 
-CaptureFileSource::Read CaptureFileSource::ReadChunk(uint8_t* buffer, uint64_t offset,
-                                                     size_t& size) {
+CaptureFileSource::Read CaptureFileSource::ReadChunk(uint8_t* buffer, uint64_t offset, size_t& size,
+                                                     bool report) {
     for (;;) {
         const ssize_t n = ::pread(fd, buffer, kChunkSize, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            std::printf("Capture file %s: %s\n", path.c_str(), std::strerror(errno));
+            if (report)
+                std::printf("Capture file %s: %s\n", path.c_str(), std::strerror(errno));
             return Read::Failed;
         }
         size = static_cast<size_t>(n);
@@ -118,7 +119,8 @@ bool CaptureFileSource::FindFirstTime(std::stop_token stop, uint8_t* buffer) {
     TimeTableTracker tracker;
     uint64_t offset = 0;
     size_t size = 0;
-    while (ReadChunk(buffer, offset, size) == Read::Data) {
+    // A read error here shows again, and is reported, when the replay reads the same bytes.
+    while (ReadChunk(buffer, offset, size, false) == Read::Data) {
         if (stop.stop_requested())
             return false;
         tracker.Push(buffer, size);
@@ -147,7 +149,7 @@ void CaptureFileSource::Stream(std::stop_token stop, TransportStreamSink& sink) 
             return;
         size_t size = 0;
         // A read error ends the replay as the end of the file does: nothing more can come.
-        if (ReadChunk(buffer.get(), offset, size) != Read::Data)
+        if (ReadChunk(buffer.get(), offset, size, true) != Read::Data)
             break;
         if (tracker)
             DeliverWithStreamClock(buffer.get(), size, *tracker, *clock, sink);

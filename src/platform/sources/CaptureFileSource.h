@@ -44,8 +44,9 @@ public:
 
 private:
     enum class Read { Data, End, Failed };
-    // Up to kChunkSize bytes at `offset` into buffer; `size` gets the count.
-    Read ReadChunk(uint8_t* buffer, uint64_t offset, size_t& size);
+    // Up to kChunkSize bytes at `offset` into buffer; `size` gets the count. A failure is
+    // reported as "Capture file <path>: <reason>" when `report`.
+    Read ReadChunk(uint8_t* buffer, uint64_t offset, size_t& size, bool report);
     // Reads ahead for the first TDT/TOT; false when stopped on the way.
     bool FindFirstTime(std::stop_token stop, uint8_t* buffer);
 

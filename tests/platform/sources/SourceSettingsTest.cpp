@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sources/ClockSetting.h"
+#include "platform/sources/SourceDevices.h"
 #include "platform/sources/StreamUrl.h"
 #include "sibuild/DvbTime.h"
 
@@ -128,6 +129,33 @@ TEST(StreamUrl, RefusesWithAReason) {
         EXPECT_FALSE(ParseStreamUrl(b.text, reason)) << b.text;
         EXPECT_EQ(reason, b.reason) << b.text;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Paths are bytes; friendly names are wide text that the graph prints.
+TEST(SourceDeviceNames, PathsBecomeWideTextAndBrokenBytesAReplacementCharacter) {
+    struct Case {
+        std::string utf8;
+        std::wstring wide;
+    };
+    const Case cases[] = {
+        {"recordings/12303V.ts", L"recordings/12303V.ts"},
+        {"\xD0\x97\xD0\xB0\xD0\xBF\xD0\xB8\xD1\x81\xD0\xB8",
+         L"\u0417\u0430\u043F\u0438\u0441\u0438"},
+        {"\xE2\x82\xAC \xF0\x9F\x93\xBA", L"\u20AC \U0001F4FA"},
+        {"a\xFF"
+         "b",
+         L"a\uFFFDb"},
+        {"\xE2\x82", L"\uFFFD\uFFFD"},                      // cut off
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},                      // overlong
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},            // surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WideFromUtf8(c.utf8), c.wide) << c.utf8;
 }
 
 }  // namespace
