@@ -57,7 +57,11 @@ HRESULT BdaGraph::BuildGraph(BSTR name) {
     if (graphBuilt) {
         if (graphRunning)
             StopGraph();
+        // The caller set the proxy for this build; the teardown of the previous one must
+        // not take it away, or the sink could not be rendered.
+        DVBFilterToParserProxy* proxy = pParserProxy;
         TearDownGraph();
+        pParserProxy = proxy;
     }
 
     HRESULT hr = LoadNetworkProvider(CopyBstr(ownedName.get()).release());

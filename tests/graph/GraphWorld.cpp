@@ -3,6 +3,7 @@
 #include "platform/dshow/DShowGuids.h"
 
 GraphWorld::GraphWorld() {
+    script.log = log;
     providerConfig.label = "provider";
     providerConfig.log = log;
     providerConfig.pins = {FakePinConfig::Output(L"Antenna Out")};
