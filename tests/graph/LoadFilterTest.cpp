@@ -95,14 +95,23 @@ TEST_F(LoadFilter, ByOrdinalOnlyThatDeviceIsTried) {
 }
 
 TEST_F(LoadFilter, ADeviceWithoutNameStillCountsAsAPosition) {
-    world.tuners = {world.Device(std::nullopt, world.TunerConfig()), Tuner(L"B")};
+    world.tuners = {Tuner(L"A"), world.Device(std::nullopt, world.TunerConfig()), Tuner(L"C")};
     BdaGraph& graph = Graph();
-    graph.tunerOrdinal = 2;
+    graph.tunerOrdinal = 3;
     std::string printed;
     EXPECT_EQ(LoadTuner(graph, printed), S_OK);
-    EXPECT_EQ(printed, "Loading filter \"B\" - succeeded!\n");
+    EXPECT_EQ(printed, "Loading filter \"C\" - succeeded!\n");
     ASSERT_TRUE(graph.pTunerFilter);
-    EXPECT_EQ(FilterName(graph.pTunerFilter.Get()), L"B");
+    EXPECT_EQ(FilterName(graph.pTunerFilter.Get()), L"C");
+    EXPECT_EQ(Made("tuner"), 1);
+
+    // The nameless device at the ordinal is skipped silently, and no other is tried.
+    world.graph.reset();
+    BdaGraph& again = Graph();
+    again.tunerOrdinal = 2;
+    EXPECT_EQ(LoadTuner(again, printed), S_OK);
+    EXPECT_EQ(printed, "");
+    EXPECT_FALSE(again.pTunerFilter);
     EXPECT_EQ(Made("tuner"), 1);
 }
 
