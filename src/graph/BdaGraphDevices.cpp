@@ -185,34 +185,34 @@ bool BdaGraph::GetTunerDemodPins() {
 }
 
 bool BdaGraph::GetSignalStatus(BOOLEAN& locked, LONG& quality, LONG& strength) {
-    BOOLEAN isLocked = 0;
-    LONG signalQuality = 0;
-    LONG signalStrength = 0;
-    bool allRead = false;
+    locked = 0;
+    quality = 0;
+    strength = 0;
     ComPtr<IBDA_Topology> topology;
     if (pTunerFilter)
         pTunerFilter.QueryInterface(IID_IBDA_Topology, topology);
+    if (!topology)
+        return false;
     ComPtr<IUnknown> node;
+    if (FAILED(topology->GetControlNode(0, 1, 0, &node)) || !node)
+        return false;
     ComPtr<IBDA_SignalStatistics> statistics;
-    if (topology && SUCCEEDED(topology->GetControlNode(0, 1, 0, &node)) && node &&
-        SUCCEEDED(node.QueryInterface(IID_IBDA_SignalStatistics, statistics)) && statistics) {
-        // Each value only when the one before it could be read.
-        if (SUCCEEDED(statistics->get_SignalLocked(&isLocked))) {
-            if (SUCCEEDED(statistics->get_SignalQuality(&signalQuality))) {
-                allRead = SUCCEEDED(statistics->get_SignalStrength(&signalStrength));
-                if (!allRead)
-                    signalStrength = 0;
-            } else {
-                signalQuality = 0;
-            }
-        } else {
-            isLocked = 0;
-        }
-    }
+    if (FAILED(node.QueryInterface(IID_IBDA_SignalStatistics, statistics)) || !statistics)
+        return false;
+    // Each value only when the one before it was read; what was not read stays 0.
+    BOOLEAN isLocked = 0;
+    if (FAILED(statistics->get_SignalLocked(&isLocked)))
+        return false;
     locked = isLocked;
-    quality = signalQuality;
-    strength = signalStrength;
-    return allRead;
+    LONG value = 0;
+    if (FAILED(statistics->get_SignalQuality(&value)))
+        return false;
+    quality = value;
+    value = 0;
+    if (FAILED(statistics->get_SignalStrength(&value)))
+        return false;
+    strength = value;
+    return true;
 }
 
 bool BdaGraph::SetPidFilter() {
