@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sibuild/CaptureEit.h"
 #include "sibuild/CaptureLineup.h"
 #include "sibuild/CaptureRandom.h"
 #include "sibuild/CaptureTables.h"
@@ -75,7 +76,8 @@ private:
     Burst serviceBurst;  // SDT and both BATs, PID 0x11
     Burst pfBurst;       // present/following of every service, PID 0x12
     std::vector<std::vector<EventSection>> pfSections;  // per service: its two sections
-    std::vector<size_t> pfPresent;                      // the present event index they show
+    // The event they show as present: its index times 2, plus 1 once it has begun.
+    std::vector<size_t> pfPresent;
     std::vector<int> pfRevision;
     std::vector<uint8_t> pfVersion;
 
