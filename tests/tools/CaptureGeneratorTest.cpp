@@ -230,6 +230,7 @@ TEST(CaptureGenerator, RejectsOptionsOutOfRange) {
         [](sibuild::CaptureOptions& o) { o.services = 1001; },
         [](sibuild::CaptureOptions& o) { o.days = 0; },
         [](sibuild::CaptureOptions& o) { o.days = 61; },
+        [](sibuild::CaptureOptions& o) { o.services = 200, o.days = 21; },
         [](sibuild::CaptureOptions& o) { o.siSharePercent = 0; },
         [](sibuild::CaptureOptions& o) { o.siSharePercent = std::nan(""); },
         [](sibuild::CaptureOptions& o) { o.packetSize = 190; },

@@ -114,7 +114,8 @@ version changes, TDT and TOT on the stream's clock, and filler packets on audio 
 video PIDs.
 
   --services N          services in the line-up, 1 to 1000 (default 24)
-  --days D              days of EIT schedule from the start, 1 to 60 (default 7)
+  --days D              days of EIT schedule from the start, 1 to 60 (default 7);
+                        services times days at most 4000
   --si-share PERCENT    share of the packets that carry SI; 100 = SI only (default 5)
   --size BYTES          size of the capture, suffix K, M or G for powers of 1024
                         (default 64M); rounded up to whole packets

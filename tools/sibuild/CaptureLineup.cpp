@@ -224,6 +224,9 @@ void CaptureOptions::Validate() const {
         fail("services: 1 to 1000");
     if (days < 1 || days > 60)
         fail("days: 1 to 60");
+    // The line-up and its packets stay in memory: some 1.5 KiB per event, 35 events a day.
+    if (services * days > 4000)
+        fail("services times days: at most 4000");
     if (!(siSharePercent > 0 && siSharePercent <= 100))
         fail("SI share: above 0, at most 100 percent");
     if (packetSize != 188 && packetSize != 192 && packetSize != 204)
