@@ -28,9 +28,9 @@ Bytes Section(uint8_t tableId, uint16_t extension, size_t payloadSize) {
 std::vector<std::vector<BYTE>> Chunks(const Bytes& stream, size_t size) {
     std::vector<std::vector<BYTE>> chunks;
     for (size_t pos = 0; pos < stream.size(); pos += size) {
-        chunks.emplace_back(stream.begin() + static_cast<std::ptrdiff_t>(pos),
-                            stream.begin() + static_cast<std::ptrdiff_t>(
-                                                 std::min(stream.size(), pos + size)));
+        chunks.emplace_back(
+            stream.begin() + static_cast<std::ptrdiff_t>(pos),
+            stream.begin() + static_cast<std::ptrdiff_t>(std::min(stream.size(), pos + size)));
     }
     return chunks;
 }
@@ -112,8 +112,7 @@ protected:
         EXPECT_EQ(demux->CreateOutputPin(&type, copy.data(), &pin), S_OK);
         ComPtr<IMPEG2PIDMap> map;
         EXPECT_EQ(pin.QueryInterface(IID_IMPEG2PIDMap, map), S_OK);
-        EXPECT_EQ(map->MapPID(static_cast<ULONG>(pids.size()), pids.data(), MEDIA_MPEG2_PSI),
-                  S_OK);
+        EXPECT_EQ(map->MapPID(static_cast<ULONG>(pids.size()), pids.data(), MEDIA_MPEG2_PSI), S_OK);
         return pin;
     }
 

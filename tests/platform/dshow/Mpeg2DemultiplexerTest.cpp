@@ -195,7 +195,9 @@ TEST_F(Mpeg2DemultiplexerTest, MapPidRefusals) {
         HRESULT expected;
     };
     const Case cases[] = {
-        {"a content type that does not exist", {0x11}, static_cast<MEDIA_SAMPLE_CONTENT>(7),
+        {"a content type that does not exist",
+         {0x11},
+         static_cast<MEDIA_SAMPLE_CONTENT>(7),
          E_INVALIDARG},
         {"transport packets", {0x11}, MEDIA_TRANSPORT_PACKET, E_NOTIMPL},
         {"elementary stream", {0x11}, MEDIA_ELEMENTARY_STREAM, E_NOTIMPL},

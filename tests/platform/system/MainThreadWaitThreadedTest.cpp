@@ -56,7 +56,8 @@ TEST(MainThreadWaitThreaded, WakesAreTakenInTheOrderTheyCame) {
 void CustomHandler(int) {}
 
 TEST(MainThreadWaitThreaded, HandlersFoundBeforeComeBack) {
-    struct sigaction custom {}, before[2], after {};
+    struct sigaction custom {
+    }, before[2], after{};
     custom.sa_handler = CustomHandler;
     sigemptyset(&custom.sa_mask);
     const int signals[] = {SIGINT, SIGTERM};
