@@ -1,6 +1,7 @@
 #include "platform/system/MainThreadWait.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -38,8 +39,9 @@ MainThreadWait::MainThreadWait() {
         throw std::system_error(errno, std::generic_category(), "pipe2");
     readFd = fds[0];
     writeFd = fds[1];
-    // The writers (signal handler, other threads) must never block.
+    // The writers (signal handler, other threads) must never block; Wait blocks in poll.
     fcntl(writeFd, F_SETFL, fcntl(writeFd, F_GETFL) | O_NONBLOCK);
+    fcntl(readFd, F_SETFL, fcntl(readFd, F_GETFL) | O_NONBLOCK);
 
     previousSignalFd = signalFd.exchange(writeFd);
     struct sigaction action {};
@@ -67,12 +69,17 @@ void MainThreadWait::Wake() {
 int MainThreadWait::Wait() {
     unsigned char reason = 0;
     for (;;) {
+        // Blocks in poll rather than read: a thread sanitizer runs signal handlers at once
+        // only for a thread inside a call it knows to block, and poll is such a call.
+        pollfd ready{readFd, POLLIN, 0};
+        if (poll(&ready, 1, -1) < 0 && errno != EINTR)
+            throw std::system_error(errno, std::generic_category(), "poll");
         const ssize_t got = read(readFd, &reason, 1);
         if (got == 1)
             return reason;
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        // Cannot happen while the write end is open; do not spin.
+        // End of file cannot happen while the write end is open; do not spin.
         throw std::system_error(errno, std::generic_category(), "read");
     }
 }

@@ -67,9 +67,12 @@ bool PeriodicTimer::Start(Callback callback, DWORD dueMs, DWORD periodMs) {
     state->dueMs = dueMs;
     state->periodMs = periodMs;
 
+    // In place before the thread exists: its first run may come at once and delete (or
+    // destroy) the timer before Start returns, so nothing here touches the object after it.
+    shared = state;
     threadsAlive.fetch_add(1);
     try {
-        std::thread([state]() mutable {
+        std::thread([state = std::move(state)]() mutable {
             state->Run();
             // The callback's captures go now, on this thread, rather than with the object.
             state->callback = nullptr;
@@ -78,9 +81,9 @@ bool PeriodicTimer::Start(Callback callback, DWORD dueMs, DWORD periodMs) {
         }).detach();
     } catch (const std::system_error&) {
         threadsAlive.fetch_sub(1);
+        shared.reset();
         return false;
     }
-    shared = std::move(state);
     return true;
 }
 

@@ -17,6 +17,9 @@
 // PeriodicTimer object is destroyed meanwhile or the callback deletes (or destroys) its own
 // timer. Whatever else a callback uses must outlive a run under way: capture it by counted
 // reference, or delete with DeleteAndWait from a thread that holds nothing the callback needs.
+//
+// Start, Delete and DeleteAndWait are called from one thread at a time; the callback may call
+// Delete, DeleteAndWait or destroy the timer, from its very first run on.
 
 #include <functional>
 #include <memory>

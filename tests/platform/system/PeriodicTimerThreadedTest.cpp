@@ -31,15 +31,16 @@ bool WaitFor(Pred pred) {
     return true;
 }
 
+// Timer threads end on their own after a deletion: each test starts when those of the tests
+// before it have gone, and leaves none behind.
 class PeriodicTimerThreaded : public ::testing::Test {
 protected:
-    void SetUp() override { threadsBefore = PeriodicTimer::ThreadsAlive(); }
-    // The timer threads of the test have ended: no run can come any more.
-    bool TimerThreadsEnded() {
-        return WaitFor([&] { return PeriodicTimer::ThreadsAlive() == threadsBefore; });
+    void SetUp() override { ASSERT_TRUE(TimerThreadsEnded()); }
+    void TearDown() override { EXPECT_TRUE(TimerThreadsEnded()); }
+    // No run can come any more.
+    static bool TimerThreadsEnded() {
+        return WaitFor([] { return PeriodicTimer::ThreadsAlive() == 0; });
     }
-
-    int threadsBefore = 0;
 };
 
 TEST_F(PeriodicTimerThreaded, FirstRunComesAtOnceOnTheTimersThread) {
