@@ -1,6 +1,6 @@
 #pragma once
-// The system's millisecond tick count: a 32-bit count of milliseconds on the monotonic clock,
-// wrapping to 0 after about 49.7 days. Only differences and equality mean anything.
+// GetTickCount: milliseconds on a monotonic clock in 32 bits. It wraps after about 49.7 days,
+// so values are only ever compared for equality or subtracted modulo 2^32.
 
 #include "platform/com/Types.h"
 
