@@ -11,8 +11,9 @@
 // or more whole sections of one output, and samples follow the order in which the sections
 // completed. Sections of an output that is not connected are dropped. End of stream delivers
 // what the remaining bytes complete, drops unfinished sections and passes the end of stream to
-// every connected output. Stop forgets the stream's state (unfinished sections, counters,
-// framing): the next run starts afresh.
+// every connected output. A stopped filter takes neither (VFW_E_WRONG_STATE); Stop waits for a
+// Receive under way and forgets the stream's state (unfinished sections, counters, framing), so
+// the next run starts afresh.
 //
 // Output pins are made and deleted while the filter is stopped; PIDs may be mapped at any time.
 // A deleted pin leaves the filter's pins at once, but its object stays until the filter goes,

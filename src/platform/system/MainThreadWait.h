@@ -5,8 +5,9 @@
 //
 // While the object exists it handles SIGINT and SIGTERM for the whole process (by writing the
 // signal's number into a pipe that Wait reads); its destructor restores the handlers it found.
-// Each handler fires once: a second SIGINT or SIGTERM while the program is still shutting down
-// has the default effect and ends the process at once, the way out when an orderly end hangs.
+// Each handler fires once: the same signal a second time (the user pressing Ctrl-C again while
+// the program is still shutting down) has its default effect and ends the process at once, the
+// way out when an orderly end hangs.
 // One object at a time; a newer one takes the signals over until it is destroyed.
 
 #include <csignal>
