@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/dshow/DShowGuids.h"
+#include "platform/dshow/Mpeg2Demultiplexer.h"
+#include "platform/dshow/TransportInformationFilter.h"
 #include "platform/sources/CaptureTime.h"
 #include "platform/sources/EndOfCaptureSignal.h"
 #include "platform/sources/SourceDevices.h"
@@ -18,6 +20,8 @@ struct PlatformState {
     std::shared_ptr<CaptureTime> captureTime = std::make_shared<CaptureTime>();
     std::shared_ptr<EndOfCaptureSignal> endOfCapture = std::make_shared<EndOfCaptureSignal>();
     std::vector<DeviceRegistration> devices;
+    ClassRegistration demultiplexer;
+    DeviceRegistration transportInformation;
 };
 
 std::unique_ptr<PlatformState>& State() {
@@ -72,6 +76,8 @@ bool StartPlatform(const std::string& configPath) {
         return false;
     auto state = std::make_unique<PlatformState>();
     state->clock = settings->clock;
+    state->demultiplexer = RegisterDemultiplexerClass();
+    state->transportInformation = RegisterTransportInformationFilter();
 
     if (!settings->file.empty()) {
         // Only a stream clock needs the capture's time tables followed.
