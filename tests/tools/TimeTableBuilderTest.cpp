@@ -22,3 +22,15 @@ TEST(TimeTableBuilder, TdtAndTotCarryUtcTimeInShortSyntaxSections) {
     EXPECT_EQ(bare.size(), 3u + 5 + 2 + 4);
     EXPECT_EQ(bare[2], 0x0B);
 }
+
+TEST(TimeTableBuilder, LocalTimeOffsetDescriptorEntries) {
+    const int64_t change = sibuild::UtcSeconds(1993, 10, 13, 12, 45, 0);
+    const Bytes descriptor = sibuild::LocalTimeOffsetDescriptor(
+        {{"FRA", 0, 60, change, 120}, {"BRA", 3, -180, change, -150}});
+    // country, region and polarity, offset, time of change, next offset
+    const Bytes france{'F', 'R', 'A', 0x02, 0x01, 0x00, 0xC0, 0x79, 0x12, 0x45, 0x00, 0x02, 0x00};
+    const Bytes brazil{'B', 'R', 'A', 0x0F, 0x03, 0x00, 0xC0, 0x79, 0x12, 0x45, 0x00, 0x02, 0x30};
+    EXPECT_EQ(descriptor, sibuild::Concat({{0x58, 26}, france, brazil}));
+    EXPECT_THROW(sibuild::LocalTimeOffsetDescriptor({{"FR", 0, 60, change, 60}}),
+                 std::invalid_argument);
+}

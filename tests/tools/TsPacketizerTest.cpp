@@ -50,6 +50,21 @@ TEST(TsPacketizer, PacksSectionsWithPointerFieldsAndCounters) {
     EXPECT_EQ(sibuild::PacketAt(apart, 3)[5], 0xCC);
 }
 
+TEST(TsPacketizer, NotesThePacketEachSectionEndsIn) {
+    const Bytes a(200, 0xAA), b(50, 0xBB), c(183, 0xCC), d(10, 0xDD);
+    std::vector<size_t> lastPackets{99};
+    sibuild::TsPacketizer packetizer(0x12);
+    // Packed, a and b end in packet 1; c starts there and ends in packet 2, and d after it.
+    const Bytes packed = packetizer.Packetize({a, b, c, d}, true, lastPackets);
+    EXPECT_EQ(lastPackets, (std::vector<size_t>{1, 1, 2, 2}));
+    EXPECT_EQ(packed, sibuild::TsPacketizer(0x12).Packetize({a, b, c, d}, true));
+    packetizer.Packetize({a, b, c, d}, false, lastPackets);
+    EXPECT_EQ(lastPackets, (std::vector<size_t>{1, 2, 3, 4}));
+    // A section that fills its packet to the last byte: the next one starts a packet.
+    packetizer.Packetize({c, d}, true, lastPackets);
+    EXPECT_EQ(lastPackets, (std::vector<size_t>{0, 1}));
+}
+
 TEST(TsPacketizer, TimestampedAndParityForms) {
     sibuild::TsPacketizer packetizer(0x11);
     const Bytes packets = packetizer.Packetize({Bytes(400, 0x11)});

@@ -48,6 +48,13 @@ Bytes TsPacketizer::NextPacket(bool unitStart, const Bytes& payload) {
 }
 
 Bytes TsPacketizer::Packetize(const std::vector<Bytes>& sections, bool packTogether) {
+    std::vector<size_t> lastPackets;
+    return Packetize(sections, packTogether, lastPackets);
+}
+
+Bytes TsPacketizer::Packetize(const std::vector<Bytes>& sections, bool packTogether,
+                              std::vector<size_t>& lastPackets) {
+    lastPackets.clear();
     Bytes out;
     size_t index = 0;   // section being written
     size_t offset = 0;  // bytes of it already written
@@ -58,6 +65,7 @@ Bytes TsPacketizer::Packetize(const std::vector<Bytes>& sections, bool packToget
                        section.begin() + static_cast<std::ptrdiff_t>(offset + n));
         offset += n;
         if (offset == section.size()) {
+            lastPackets.push_back(out.size() / kTsPacketSize);
             ++index;
             offset = 0;
         }

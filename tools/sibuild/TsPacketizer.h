@@ -36,6 +36,10 @@ public:
     // 0) unless `packTogether`, where a section starts in the packet in which the one before it
     // ends, as long as one byte of it fits. The last packet is filled with 0xFF.
     Bytes Packetize(const std::vector<Bytes>& sections, bool packTogether = false);
+    // The same, noting for each section the index of the packet (counted in the returned bytes)
+    // in which it ends.
+    Bytes Packetize(const std::vector<Bytes>& sections, bool packTogether,
+                    std::vector<size_t>& lastPackets);
     Bytes Packetize(const Bytes& section) { return Packetize(std::vector<Bytes>{section}); }
 
     // Counter of the next packet; set it to make a jump.

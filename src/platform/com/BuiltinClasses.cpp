@@ -1,5 +1,6 @@
 // The classes this platform offers to CoCreateInstance, like the class registrations of a
 // Windows installation. Each part of the platform adds its classes here.
+#include "platform/bda/BdaClasses.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/dshow/DShowGuids.h"
 #include "platform/dshow/FilterGraph.h"
@@ -8,4 +9,5 @@
 void RegisterBuiltinClasses() {
     RegisterClass(CLSID_FilterGraph, MakeClassFactory<FilterGraph>()).Keep();
     RegisterClass(CLSID_SystemDeviceEnum, MakeClassFactory<SystemDeviceEnum>()).Keep();
+    RegisterBdaClasses();
 }

@@ -3,7 +3,9 @@
 
 #include "platform/dshow/FilterInterfaces.h"
 
-enum MEDIA_SAMPLE_CONTENT {
+// Of a fixed width, as on Windows, so that a value outside the list is an unknown content type
+// that MapPID can refuse rather than undefined behaviour.
+enum MEDIA_SAMPLE_CONTENT : int {
     MEDIA_TRANSPORT_PACKET = 0,
     MEDIA_ELEMENTARY_STREAM = 1,
     MEDIA_MPEG2_PSI = 2,
