@@ -25,6 +25,9 @@ namespace {
 // until the process ends.
 FILE* outputStream = nullptr;
 BdaGraph* graph = nullptr;
+// The entry holds a reference of its own on the proxy (taken at creation, released after the
+// graph): it keeps the proxy for the status line and the closing tag until the graph is gone,
+// and ends it then also when the build never took a reference.
 DVBFilterToParserProxy* proxy = nullptr;
 
 // Only a console window of this process's own: one shared with the program that started it
@@ -79,13 +82,25 @@ int EpgHarvestMain(int argc, char** argv) {
 
     graph = new BdaGraph();
     proxy = new DVBFilterToParserProxy(outputStream);
-    // TODO platform start-up with the configuration path
+    proxy->GetOwner()->AddRef();
+    // The capture sources and the clock come from the configuration too; a setting it refuses is
+    // a configuration error like a missing transponder.
+    if (!StartPlatform(commandLine->configPath)) {
+        fflush(outputStream);
+        wakeMainThread = nullptr;
+        return -1;
+    }
     if (!ReadConfiguration(graph, commandLine->configPath, proxy)) {
         // Nothing is undone: the head stays in the file, which the end of the process closes.
         fflush(outputStream);
         wakeMainThread = nullptr;
         return -1;
     }
+
+    proxy->parser.now = PlatformClock();
+    // The end of a capture ends the run as the idle check does; the main thread closes the
+    // document, since the streaming thread that reports it must not wait for the shutdown.
+    SetEndOfCaptureHandler(WakeMainThread);
 
     int exitCode = 2;  // a failed run sequence
     if (RunSequence(graph, proxy)) {
@@ -101,7 +116,10 @@ int EpgHarvestMain(int argc, char** argv) {
     DeleteIdleTimer();
     delete graph;
     graph = nullptr;
+    proxy->GetOwner()->Release();
+    proxy = nullptr;
     CoUninitialize();
+    StopPlatform();
     fclose(outputStream);
     outputStream = nullptr;
     wakeMainThread = nullptr;

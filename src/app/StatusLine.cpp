@@ -19,8 +19,10 @@ std::string FormatStatusText(const StatusCounts& counts) {
 }
 
 StatusLine::StatusLine(Reader reader, int fd) : reader(std::move(reader)), fd(fd) {
-    if (isatty(fd))
-        thread = std::thread([this] { Run(); });
+    if (!isatty(fd))
+        return;
+    Show();  // at once, however short the run
+    thread = std::thread([this] { Run(); });
 }
 
 StatusLine::~StatusLine() {
@@ -41,11 +43,13 @@ void StatusLine::Stop() {
 
 void StatusLine::Run() {
     std::unique_lock lock(mutex);
-    while (!stopping) {
-        // Carriage return, the text, then erase whatever a longer line before it left.
-        Write("\r" + FormatStatusText(reader()) + "\x1b[K");
-        wake.wait_for(lock, std::chrono::seconds(1), [this] { return stopping; });
-    }
+    while (!wake.wait_for(lock, std::chrono::seconds(1), [this] { return stopping; }))
+        Show();
+}
+
+void StatusLine::Show() {
+    // Carriage return, the text, then erase whatever a longer line before it left.
+    Write("\r" + FormatStatusText(reader()) + "\x1b[K");
 }
 
 void StatusLine::Write(const std::string& bytes) {

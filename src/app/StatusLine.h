@@ -34,6 +34,7 @@ public:
 
 private:
     void Run();
+    void Show();
     void Write(const std::string& bytes);
 
     Reader reader;

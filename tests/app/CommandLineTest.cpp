@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "BinaryFixture.h"
 
 namespace {
@@ -64,11 +67,23 @@ TEST_F(CommandLineTest, ConfigurationWithoutTransponderStopsAfterTheHead) {
     WriteFile("zero.ini", "[Tuner]\nTransponder=0\nTimeout=5\n");
     for (const char* config : {"notuner.ini", "zero.ini"}) {
         SCOPED_TRACE(config);
+        WriteFile("out.xml", std::string(10000, 'x'));  // an older, longer document goes
         const ChildResult result = Run({config, "out.xml"});
         EXPECT_EQ(result.exitCode, 255);
         EXPECT_EQ(result.out, configError);
         EXPECT_EQ(ReadFile("out.xml"), DocumentHead(config));
     }
+}
+
+// A [Capture] setting the platform refuses is a configuration error too: its own line, then
+// the same end as a missing transponder.
+TEST_F(CommandLineTest, RefusedCaptureSettingStopsAfterTheHead) {
+    WriteFile("clock.ini", "[Tuner]\nTransponder=12303000\n[Capture]\nClock=yesterday\n");
+    const ChildResult result = Run({"clock.ini", "out.xml"});
+    EXPECT_EQ(result.exitCode, 255);
+    EXPECT_NE(result.out.find("yesterday"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("Loading filter"), std::string::npos) << result.out;
+    EXPECT_EQ(ReadFile("out.xml"), DocumentHead("clock.ini"));
 }
 
 TEST_F(CommandLineTest, OutputInAMissingFolderCannotBeOpened) {

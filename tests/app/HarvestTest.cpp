@@ -5,7 +5,11 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "BinaryFixture.h"
@@ -21,6 +25,17 @@ using namespace std::chrono_literals;
 const int64_t broadcastTime = sibuild::UtcSeconds(2019, 1, 22, 12, 0, 0);
 const char lockedLine[] = "Signal locked, quality=100, strength=100\n";
 
+// Whether the process has a handler of its own installed for the signal.
+bool CatchesSignal(pid_t pid, int signalNumber) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signalNumber - 1)) & 1;
+    }
+    return false;
+}
+
 class HarvestTest : public BinaryTest {
 protected:
     // A capture of two carousel rounds: the second brings nothing new.
@@ -32,10 +47,6 @@ protected:
         return "[Tuner]\nTransponder=12303000\nTimeout=" + std::to_string(timeout) +
                "\n[Capture]\nUrl=udp://127.0.0.1:" + std::to_string(port) +
                "\nClock=2019-01-22T12:00:00Z\n";
-    }
-    size_t FileSize(const std::string& name) const {
-        struct stat status {};
-        return stat(Path(name).c_str(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
     }
 };
 
@@ -108,7 +119,7 @@ TEST_F(HarvestTest, QuietUdpSourceEndsTheRunAfterAnIdlePeriod) {
     WriteFile("config.ini", UdpConfig(port, 1));
 
     ChildProcess child(Argv({"config.ini", "guide.xml"}), InFolder());
-    ASSERT_TRUE(WaitForUdpPort(port, 20s));
+    ASSERT_TRUE(WaitForUdpPort(port, child, 20s)) << child.Wait().out;
     UdpFeeder feeder(port);
     ScenarioCarousel carousel(scenario);
     for (int round = 0; round < 3; ++round) {
@@ -127,20 +138,25 @@ TEST_F(HarvestTest, QuietUdpSourceEndsTheRunAfterAnIdlePeriod) {
 TEST_F(HarvestTest, SignalEndsTheRunInOrderWithEverythingWritten) {
     for (const int signalNumber : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signalNumber);
-        // Enough programmes to fill the stream's buffer, so the file shows when they arrived.
         const HarvestScenario scenario = MakeHarvestScenario(broadcastTime, 40);
         const uint16_t port = FreeUdpPort();
         WriteFile("config.ini", UdpConfig(port, 600));
 
-        ChildProcess child(Argv({"config.ini", "guide.xml"}), InFolder());
-        ASSERT_TRUE(WaitForUdpPort(port, 20s));
+        // The status line tells when everything has been harvested, most of it still in the
+        // stream's buffer: the signal must not lose any of it.
+        ChildOptions options = InFolder();
+        options.stderrOnTerminal = true;
+        ChildProcess child(Argv({"config.ini", "guide.xml"}), options);
+        ASSERT_TRUE(WaitForUdpPort(port, child, 20s)) << child.Wait().out;
         UdpFeeder feeder(port);
         feeder.Send(ScenarioCarousel(scenario).NextRound());
+        const std::string harvested = "\r2 channels, 80 programmes, ";
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (FileSize("guide.xml") < 4096 && std::chrono::steady_clock::now() < deadline)
+        while (child.ErrorSoFar().find(harvested) == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);
-        // The rest of the round is in the process by now; the signal must not lose any of it.
-        std::this_thread::sleep_for(300ms);
+        }
+        ASSERT_NE(child.ErrorSoFar().find(harvested), std::string::npos) << child.ErrorSoFar();
         child.Signal(signalNumber);
 
         const ChildResult result = child.Wait(30s);
@@ -156,7 +172,7 @@ TEST_F(HarvestTest, SecondProcessCannotTakeTheOutputFileOfARunningOne) {
     const uint16_t port = FreeUdpPort();
     WriteFile("config.ini", UdpConfig(port, 600));
     ChildProcess first(Argv({"config.ini", "guide.xml"}), InFolder());
-    ASSERT_TRUE(WaitForUdpPort(port, 20s));
+    ASSERT_TRUE(WaitForUdpPort(port, first, 20s)) << first.Wait().out;
 
     WriteFile("other.ini", "[Tuner]\nTransponder=11000000\n");
     const ChildResult second = Run({"other.ini", "guide.xml"});
@@ -169,6 +185,37 @@ TEST_F(HarvestTest, SecondProcessCannotTakeTheOutputFileOfARunningOne) {
     const ChildResult result = first.Wait(30s);
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_EQ(ReadFile("guide.xml"), DocumentHead("config.ini") + "</tv>\r\n");
+}
+
+// The output is a named pipe, whose opening blocks until the test opens it for reading: the
+// signal comes while the process is still on its first steps, and is held until the run has
+// started; then the run ends in order.
+TEST_F(HarvestTest, SignalBeforeTheRunHasStartedEndsItInOrderOnceStarted) {
+    const uint16_t port = FreeUdpPort();
+    WriteFile("config.ini", UdpConfig(port, 600));
+    ASSERT_EQ(mkfifo(Path("guide.xml").c_str(), 0600), 0);
+
+    ChildProcess child(Argv({"config.ini", "guide.xml"}), InFolder());
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!CatchesSignal(child.Pid(), SIGINT) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(CatchesSignal(child.Pid(), SIGINT));
+    child.Signal(SIGINT);
+
+    std::string document;
+    {
+        const int fd = open(Path("guide.xml").c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        char buffer[4096];
+        ssize_t n;
+        while ((n = read(fd, buffer, sizeof buffer)) > 0)
+            document.append(buffer, static_cast<size_t>(n));
+        close(fd);
+    }
+    const ChildResult result = child.Wait(30s);
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_NE(result.out.find(lockedLine), std::string::npos) << result.out;
+    EXPECT_EQ(document, DocumentHead("config.ini") + "</tv>\r\n");
 }
 
 }  // namespace

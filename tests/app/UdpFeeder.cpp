@@ -55,10 +55,10 @@ bool UdpPortBound(uint16_t port) {
     return false;
 }
 
-bool WaitForUdpPort(uint16_t port, std::chrono::milliseconds timeout) {
+bool WaitForUdpPort(uint16_t port, ChildProcess& child, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!UdpPortBound(port)) {
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (child.HasExited() || std::chrono::steady_clock::now() >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

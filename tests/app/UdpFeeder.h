@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include "sibuild/SectionBuilder.h"
+#include "support/ChildProcess.h"
 
 // A UDP port on 127.0.0.1 that nothing is bound to right now.
 uint16_t FreeUdpPort();
 // Whether some socket is bound to this UDP port (read from /proc/net/udp).
 bool UdpPortBound(uint16_t port);
-// Waits up to `timeout` for UdpPortBound.
-bool WaitForUdpPort(uint16_t port, std::chrono::milliseconds timeout);
+// Waits up to `timeout` for UdpPortBound; gives up early when `child` ends first.
+bool WaitForUdpPort(uint16_t port, ChildProcess& child, std::chrono::milliseconds timeout);
 
 class UdpFeeder {
 public:

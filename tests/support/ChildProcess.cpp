@@ -86,7 +86,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const ChildOpti
 }
 
 ChildProcess::~ChildProcess() {
-    if (!waited && pid > 0) {
+    if (!waited && !reaped && pid > 0) {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
@@ -97,7 +97,7 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::Signal(int signalNumber) {
-    if (!waited)
+    if (!waited && !reaped)
         kill(pid, signalNumber);
 }
 
@@ -116,19 +116,28 @@ bool ChildProcess::Drain(int waitMs) {
     return true;
 }
 
+bool ChildProcess::HasExited() {
+    if (!reaped && waitpid(pid, &status, WNOHANG) == pid)
+        reaped = true;
+    return reaped;
+}
+
 std::string ChildProcess::OutputSoFar() {
     Drain(0);
     return result.out;
+}
+
+std::string ChildProcess::ErrorSoFar() {
+    Drain(0);
+    return result.err;
 }
 
 ChildResult ChildProcess::Wait(std::chrono::milliseconds timeout) {
     if (waited)
         return result;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
     for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
+        if (HasExited())
             break;
         if (std::chrono::steady_clock::now() >= deadline) {
             result.timedOut = true;

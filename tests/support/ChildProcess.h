@@ -31,11 +31,15 @@ public:
 
     pid_t Pid() const { return pid; }
     void Signal(int signalNumber);
+    // Whether the child has ended (without waiting for it).
+    bool HasExited();
     // Reads both streams until the child ends; after `timeout` the child is killed (SIGKILL)
     // and the result says so.
     ChildResult Wait(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    // What the child wrote to standard output so far (reads what is ready without waiting).
+    // What the child wrote to standard output and error so far (reads what is ready without
+    // waiting).
     std::string OutputSoFar();
+    std::string ErrorSoFar();
 
 private:
     // Reads what is ready within waitMs; false when nothing was.
@@ -45,6 +49,8 @@ private:
     int outFd = -1;
     int errFd = -1;
     bool waited = false;
+    bool reaped = false;  // its status is in `status`
+    int status = 0;
     ChildResult result;
 };
 
