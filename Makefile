@@ -8,7 +8,7 @@ JOBS     ?= $(shell nproc)
 WERROR   := $(if $(CI),ON,OFF)
 CMAKE_COMMON := -G Ninja -DEPG_WERROR=$(WERROR)
 
-.PHONY: all deps build test test-plain test-asan test-tsan bench format clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan bench format clean
 
 all: build
 
@@ -28,6 +28,11 @@ deps:
 build: deps
 	cmake -S . -B build $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build -j $(JOBS)
+
+# Harvests the bundled sample capture into guide.xml and summarises what it holds.
+demo: build
+	./build/bin/epgharvest samples/demo.ini guide.xml
+	./samples/summarize.sh guide.xml
 
 test-plain: build
 	cd build && ctest -j $(JOBS) --output-on-failure
