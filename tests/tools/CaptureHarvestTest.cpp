@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -14,8 +17,10 @@
 #include "sibuild/CaptureCommandLine.h"
 #include "sibuild/DvbTime.h"
 #include "support/ChannelBaseGuard.h"
+#include "support/ChildProcess.h"
 #include "support/MemoryStream.h"
 #include "support/XmlCheck.h"
+#include "support/XmlDocumentCheck.h"
 
 namespace {
 
@@ -204,3 +209,60 @@ TEST(CaptureHarvest, TheCaptureExercisesEveryGate) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+// The same capture replayed by the program itself, from a file, with the clock pinned: the
+// document holds what the line-up predicts, and nothing follows the closing tag.
+TEST(CaptureHarvest, TheProgramHarvestsWhatTheLineupPredicts) {
+    const std::string folder = testing::TempDir();
+    const std::string capturePath = folder + "capture_harvest.ts";
+    const std::string configPath = folder + "capture_harvest.ini";
+    const std::string guidePath = folder + "capture_harvest.xml";
+    std::ofstream(capturePath, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Capture().bytes.data()),
+               static_cast<std::streamsize>(Capture().bytes.size()));
+    std::ofstream(configPath) << "[Tuner]\nTransponder=12303000\nBAT=1\nTimeout=30\n"
+                                 "[Capture]\nFile=capture_harvest.ts\nClock=2026-01-15T18:00:00Z\n";
+
+    const ChildResult run = RunChild({EPG_BINARY_DIR "/bin/epgharvest", configPath, guidePath});
+    const std::string document = ReadWholeFile(guidePath);
+    std::remove(capturePath.c_str());
+    std::remove(configPath.c_str());
+    std::remove(guidePath.c_str());
+
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const Harvest harvest = Read(document);
+    const Harvest expected = Predict(Capture().Lineup(), true, kStart);
+    EXPECT_EQ(harvest.channels, expected.channels);
+    EXPECT_EQ(harvest.names, expected.names);
+    EXPECT_EQ(harvest.programmes, expected.programmes);
+    EXPECT_TRUE(document.ends_with("</programme>\r\n</tv>\r\n"));
+    EXPECT_TRUE(IsWellFormedXmlDocument(document));
+}
+
+// The bundled demo: a complete, well-formed guide, byte for byte the same on every run.
+TEST(CaptureHarvest, TheBundledDemoGivesTheSameGuideEveryTime) {
+    const std::string config = EPG_SOURCE_DIR "/samples/demo.ini";
+    std::string documents[2];
+    for (std::string& document : documents) {
+        const std::string guidePath = testing::TempDir() + "demo_guide.xml";
+        const ChildResult run = RunChild({EPG_BINARY_DIR "/bin/epgharvest", config, guidePath});
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        document = ReadWholeFile(guidePath);
+        std::remove(guidePath.c_str());
+    }
+    EXPECT_EQ(documents[0], documents[1]);
+    const Harvest harvest = Read(documents[0]);
+    EXPECT_EQ(harvest.channels.size(), 9u);  // the numbered, running TV, HD and radio services
+    EXPECT_GT(harvest.programmes.size(), 100u);
+    EXPECT_TRUE(documents[0].ends_with("</tv>\r\n"));
+    EXPECT_TRUE(IsWellFormedXmlDocument(documents[0]));
+}
