@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "TransponderStream.h"
 #include "platform/ts/PacketFramer.h"
 #include "platform/ts/SectionDemux.h"
 #include "sibuild/SectionBuilder.h"
@@ -56,25 +57,7 @@ const Bytes& SiCarousel() {
 
 // A full transponder: one packet in twenty is SI, the rest audio and video on other PIDs.
 const Bytes& Transponder() {
-    static const Bytes stream = [] {
-        const Bytes& si = SiCarousel();
-        Bytes out;
-        out.reserve(kStreamBytes);
-        uint8_t counter = 0;
-        for (size_t i = 0; out.size() + 188 <= kStreamBytes; ++i) {
-            if (i % 20 == 0) {
-                const size_t at = (i / 20 * 188) % si.size();
-                out.insert(out.end(), si.begin() + at, si.begin() + at + 188);
-                continue;
-            }
-            sibuild::TsHeader header;
-            header.pid = static_cast<uint16_t>(0x100 + i % 7);
-            header.counter = counter++;
-            const Bytes filler = sibuild::TsPacket(header, {}, Bytes(184, 0x5A));
-            out.insert(out.end(), filler.begin(), filler.end());
-        }
-        return out;
-    }();
+    static const Bytes stream = TransponderAround(SiCarousel(), kStreamBytes);
     return stream;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "TransponderStream.h"
 #include "intake/DVBFilter.h"
 #include "intake/DVBFilterInputPin.h"
 #include "intake/DVBFilterToParserProxy.h"
@@ -97,26 +98,7 @@ const Bytes& SiCarousel() {
 
 // A full transponder: one packet in twenty from the SI carousel, the rest audio and video.
 const Bytes& Transponder() {
-    static const Bytes stream = [] {
-        const Bytes& si = SiCarousel();
-        Bytes out;
-        out.reserve(kStreamBytes);
-        uint8_t counter = 0;
-        for (size_t i = 0; out.size() + 188 <= kStreamBytes; ++i) {
-            if (i % 20 == 0) {
-                const size_t at = (i / 20 * 188) % si.size();
-                out.insert(out.end(), si.begin() + static_cast<std::ptrdiff_t>(at),
-                           si.begin() + static_cast<std::ptrdiff_t>(at + 188));
-                continue;
-            }
-            sibuild::TsHeader header;
-            header.pid = static_cast<uint16_t>(0x100 + i % 7);
-            header.counter = counter++;
-            const Bytes filler = sibuild::TsPacket(header, {}, Bytes(184, 0x5A));
-            out.insert(out.end(), filler.begin(), filler.end());
-        }
-        return out;
-    }();
+    static const Bytes stream = TransponderAround(SiCarousel(), kStreamBytes);
     return stream;
 }
 
