@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/sources/TimeTableTracker.h"
-#include "platform/ts/StreamClock.h"
+#include "platform/ts/PacketFramer.h"
 
 namespace {
 
@@ -169,39 +169,23 @@ void CaptureFileSource::Stream(std::stop_token stop, TransportStreamSink& sink) 
 
 void DeliverWithStreamClock(const uint8_t* data, size_t size, TimeTableTracker& tracker,
                             CaptureTime& clock, TransportStreamSink& sink) {
-    // Only a packet of PID 0x0014 completes a time table. The tracker takes the bytes in pieces
-    // that end where such a packet may end, so a time table is known to be complete at the end
-    // of the piece holding its last packet; the bytes up to there go down first, then the clock
-    // moves. (While the framer regains a lost sync it hands packets over later than that, and
-    // the cut comes late by as much.)
-    constexpr size_t kPacketSize = PacketFramer::kPacketSize;
+    // The tracker frames the bytes as the demultiplexer will and tells, for each time table they
+    // complete, how far the demultiplexer must be fed to have delivered the packet that completed
+    // it. The bytes up to there go down first, then the clock moves.
+    const uint64_t start = tracker.Pushed();
+    tracker.Push(data, size);
     size_t delivered = 0;
-    size_t pushed = 0;
-    auto pushTo = [&](size_t end) {
-        end = std::min(end, size);
-        if (end <= pushed)
-            return;
-        tracker.Push(data + pushed, end - pushed);
-        pushed = end;
-        if (tracker.Last()) {
-            sink.DeliverBytes(data + delivered, pushed - delivered);
-            delivered = pushed;
-            clock.Set(*tracker.Last());
+    for (const TimeTableTracker::Mark& mark : tracker.Marks()) {
+        const size_t cut =
+            mark.readyAt <= start
+                ? 0
+                : static_cast<size_t>(std::min<uint64_t>(mark.readyAt - start, size));
+        if (cut > delivered) {
+            sink.DeliverBytes(data + delivered, cut - delivered);
+            delivered = cut;
         }
-    };
-    // A packet begun in the last chunk ends within the first packet's length of this one.
-    pushTo(kPacketSize);
-    // Every header of PID 0x0014 (and payload bytes that look like one: they only cost a cut).
-    for (size_t at = 0; at + 2 < size;) {
-        const void* hit = std::memchr(data + at, PacketFramer::kSyncByte, size - 2 - at);
-        if (hit == nullptr)
-            break;
-        const size_t p = static_cast<size_t>(static_cast<const uint8_t*>(hit) - data);
-        if ((data[p + 1] & 0x1F) == (kTimePid >> 8) && data[p + 2] == (kTimePid & 0xFF))
-            pushTo(p + kPacketSize);
-        at = p + 1;
+        clock.Set(mark.utcSeconds);
     }
-    pushTo(size);
     if (delivered < size)
         sink.DeliverBytes(data + delivered, size - delivered);
 }

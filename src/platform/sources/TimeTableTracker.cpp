@@ -7,21 +7,28 @@ TimeTableTracker::TimeTableTracker()
           for (size_t i = 0; i < count; ++i) {
               const uint8_t* packet = packets + i * PacketFramer::kPacketSize;
               const uint16_t pid = static_cast<uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
-              if (pid == kTimePid)
+              if (pid == kTimePid) {
+                  packetReadyAt = framer.ReadyOffset(i);
                   assembler.Feed(packet, *this);
+              }
           }
       }) {}
 
 void TimeTableTracker::Push(const uint8_t* data, size_t size) {
-    first.reset();
-    last.reset();
+    Clear();
     framer.Push(data, size);
+    pushed += size;
 }
 
 void TimeTableTracker::End() {
+    Clear();
+    framer.End();
+}
+
+void TimeTableTracker::Clear() {
     first.reset();
     last.reset();
-    framer.End();
+    marks.clear();
 }
 
 void TimeTableTracker::OnSection(const uint8_t* section, size_t length) {
@@ -29,5 +36,6 @@ void TimeTableTracker::OnSection(const uint8_t* section, size_t length) {
         if (!first)
             first = time;
         last = time;
+        marks.push_back({packetReadyAt, *time});
     }
 }

@@ -49,28 +49,33 @@ void PacketFramer::Push(const uint8_t* data, size_t size) {
         const size_t carried = carry.size();
         const size_t take = std::min(size, kCarryLimit - carried);
         carry.insert(carry.end(), data, data + take);
+        base = pushed - carried;
         const size_t used = Process(carry.data(), carry.size(), false);
-        if (used >= carried) {
-            const size_t usedOfChunk = used - carried;
+        const size_t advance = used >= carried ? used - carried : take;
+        if (used >= carried)
             carry.clear();
-            data += usedOfChunk;
-            size -= usedOfChunk;
-        } else {
+        else
             carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(used));
-            data += take;
-            size -= take;
-        }
+        data += advance;
+        size -= advance;
+        pushed += advance;
     }
     if (size == 0)
         return;
+    base = pushed;
     const size_t used = Process(data, size, false);
     carry.assign(data + used, data + size);
+    pushed += size;
 }
 
 void PacketFramer::End() {
-    if (!carry.empty())
+    if (!carry.empty()) {
+        base = pushed - carry.size();
         Process(carry.data(), carry.size(), true);
+    }
     carry.clear();
+    pushed = 0;
+    decidedAt = 0;
     state = State::Detect;
     step = 0;
     stepConfirmed = false;
@@ -78,6 +83,7 @@ void PacketFramer::End() {
 }
 
 size_t PacketFramer::Process(const uint8_t* data, size_t size, bool end) {
+    limit = base + size;
     size_t pos = std::min(skip, size);
     skip -= pos;
     if (skip > 0)
@@ -87,6 +93,7 @@ size_t PacketFramer::Process(const uint8_t* data, size_t size, bool end) {
             case State::Detect:
                 if (size - pos < kDetectBytes && !end)
                     return pos;
+                decidedAt = base + pos + kDetectBytes;
                 pos += Detect(data + pos, size - pos);
                 break;
             case State::InSync:
@@ -135,9 +142,11 @@ size_t PacketFramer::FollowSync(const uint8_t* data, size_t size, size_t pos, bo
         while (size - pos >= kPacketSize && data[pos] == kSyncByte)
             pos += kPacketSize;
         if (pos > first)
-            Deliver(data + first, (pos - first) / kPacketSize);
+            Deliver(data + first, (pos - first) / kPacketSize, base + first);
     } else {
         while (size - pos >= kPacketSize && data[pos] == kSyncByte) {
+            if (batch.empty())
+                batchOffset = base + pos;
             batch.insert(batch.end(), data + pos, data + pos + kPacketSize);
             if (batch.size() == kBatchPackets * kPacketSize)
                 FlushBatch();
@@ -168,6 +177,7 @@ size_t PacketFramer::FindSync(const uint8_t* data, size_t size, size_t pos, bool
                 continue;
             switch (FitsSync(data, size, pos, format.step, end)) {
                 case Fit::Yes:
+                    decidedAt = base + pos + 2 * format.step + kPacketSize;
                     step = format.step;
                     stepConfirmed = true;
                     state = State::InSync;
@@ -183,12 +193,20 @@ size_t PacketFramer::FindSync(const uint8_t* data, size_t size, size_t pos, bool
     return size;
 }
 
-void PacketFramer::Deliver(const uint8_t* packets, size_t count) {
-    if (count > 0)
-        onPackets(packets, count);
+void PacketFramer::Deliver(const uint8_t* packets, size_t count, uint64_t offset) {
+    if (count == 0)
+        return;
+    deliveredOffset = offset;
+    onPackets(packets, count);
 }
 
 void PacketFramer::FlushBatch() {
-    Deliver(batch.data(), batch.size() / kPacketSize);
+    Deliver(batch.data(), batch.size() / kPacketSize, batchOffset);
     batch.clear();
+}
+
+uint64_t PacketFramer::ReadyOffset(size_t index) const {
+    const uint64_t end = deliveredOffset + index * step + kPacketSize;
+    // At the end of the stream nothing more can be waited for.
+    return std::min(std::max(end, decidedAt), limit);
 }

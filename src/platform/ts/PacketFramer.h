@@ -36,6 +36,15 @@ public:
     // 188, 192 or 204 once the stream has shown it; 0 before.
     size_t PacketStep() const { return step; }
 
+    // Only while the handler runs. Where the delivered packets lie in the stream (offsets count
+    // the bytes pushed since the start of the stream): the sync byte of the first packet, and
+    // for packet `index` of the delivery the offset up to which bytes had to be pushed before
+    // it could be delivered (its end, or later where sync had to be confirmed first). A framer
+    // fed the same bytes in any other chunks delivers the packet once it has been pushed that
+    // far, never before.
+    uint64_t DeliveredOffset() const { return deliveredOffset; }
+    uint64_t ReadyOffset(size_t index) const;
+
 private:
     enum class State { Detect, InSync, Search };
 
@@ -45,7 +54,7 @@ private:
     size_t Detect(const uint8_t* data, size_t size);
     size_t FollowSync(const uint8_t* data, size_t size, size_t pos, bool end);
     size_t FindSync(const uint8_t* data, size_t size, size_t pos, bool end);
-    void Deliver(const uint8_t* packets, size_t count);
+    void Deliver(const uint8_t* packets, size_t count, uint64_t offset);
     void FlushBatch();
 
     PacketHandler onPackets;
@@ -55,4 +64,14 @@ private:
     size_t skip = 0;             // trailer bytes of the last packet that have not arrived yet
     std::vector<uint8_t> carry;  // undecided bytes from the end of the last chunk
     std::vector<uint8_t> batch;  // packets copied out of 192- and 204-byte units
+
+    // Stream offsets: of the next byte pushed, of the bytes Process works on and their end, of
+    // the first packet in the batch, of the end of the bytes the last sync decision needed, and
+    // of the packets being delivered.
+    uint64_t pushed = 0;
+    uint64_t base = 0;
+    uint64_t limit = 0;
+    uint64_t batchOffset = 0;
+    uint64_t decidedAt = 0;
+    uint64_t deliveredOffset = 0;
 };

@@ -142,6 +142,23 @@ TEST_F(CaptureClock, ATimeTableAcrossTwoReadsOfTheFile) {
     }
 }
 
+TEST_F(CaptureClock, AfterALostSyncNoSectionBeforeTheTimeTableSeesIt) {
+    // Bytes without a sync byte break the stream just before e2. The demultiplexer takes e2,
+    // the TDT and e3 only once the third of them confirms the regained sync, so e2 must still
+    // see t1; e3 comes down with them and cannot see t2 yet.
+    CaptureBuilder b;
+    b.Section(0x14, sibuild::TdtSection(t1));
+    b.Section(0x12, TestSection(1));
+    b.Append(Bytes(5, 0x00));
+    b.Section(0x12, TestSection(2));
+    b.Section(0x14, sibuild::TdtSection(t2));
+    b.Section(0x12, TestSection(3));
+    b.Section(0x12, TestSection(4));
+    const std::vector<RecordedSection> sections = Replay(b.bytes, "stream");
+    ASSERT_EQ(sections.size(), 4u);
+    EXPECT_EQ(Times(sections), (std::vector<int64_t>{t1, t1, t1, t2}));
+}
+
 TEST_F(CaptureClock, ACaptureWithoutTimeTablesRunsOnTheSystemClock) {
     const Bytes capture = ReadTestData("eit-pf-actual-other.ts");
     const int64_t before = SystemUtcNow();

@@ -196,6 +196,82 @@ TEST_P(FramingTest, DeliversTheSamePacketsHoweverTheBytesAreSplit) {
     }
 }
 
+// Where a packet was delivered from: its offset in the stream, when it was ready, and the
+// stream bytes pushed before and after the push (or the end) that delivered it.
+struct Placement {
+    Bytes packet;
+    uint64_t offset;
+    uint64_t ready;
+    uint64_t pushedBefore;
+    uint64_t pushedAfter;
+};
+
+std::vector<Placement> Place(const Bytes& stream, const std::vector<size_t>& chunks) {
+    std::vector<Placement> placements;
+    PacketFramer* self = nullptr;
+    uint64_t before = 0, after = 0;
+    PacketFramer framer([&](const uint8_t* data, size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            placements.push_back({Bytes(data + 188 * i, data + 188 * i + 188),
+                                  self->DeliveredOffset() + i * self->PacketStep(),
+                                  self->ReadyOffset(i), before, after});
+    });
+    self = &framer;
+    size_t pos = 0;
+    for (size_t chunk : chunks) {
+        chunk = std::min(chunk, stream.size() - pos);
+        before = pos;
+        after = pos + chunk;
+        framer.Push(stream.data() + pos, chunk);
+        pos += chunk;
+    }
+    before = pos;
+    after = stream.size();
+    framer.Push(stream.data() + pos, stream.size() - pos);
+    before = after = stream.size();
+    framer.End();
+    return placements;
+}
+
+// A stream reader that acts on what the framer delivered (the stream clock cuts its deliveries
+// there) needs each packet's place and the bytes that make it ready, the same however the
+// stream is split.
+TEST_P(FramingTest, TellsWhereEachPacketLiesAndWhenItIsReady) {
+    std::mt19937 random(99);
+    for (const FramingCase& c : FramingCases()) {
+        SCOPED_TRACE(c.name);
+        const Bytes stream = Render(c.pieces, GetParam());
+        const std::vector<Placement> bytewise =
+            Place(stream, std::vector<size_t>(stream.size(), 1));
+        ASSERT_EQ(bytewise.size(), c.expected.size());
+        for (const Placement& p : bytewise) {
+            ASSERT_LE(p.offset + 188, stream.size());
+            EXPECT_EQ(Bytes(stream.begin() + static_cast<std::ptrdiff_t>(p.offset),
+                            stream.begin() + static_cast<std::ptrdiff_t>(p.offset + 188)),
+                      p.packet);
+            EXPECT_EQ(p.ready, p.pushedAfter) << "at " << p.offset;
+        }
+        for (int round = 0; round < 20; ++round) {
+            const auto chunks = round == 0
+                                    ? std::vector<size_t>{}
+                                    : RandomChunks(random, stream.size(), round < 10 ? 300 : 5000);
+            const std::vector<Placement> split = Place(stream, chunks);
+            ASSERT_EQ(split.size(), bytewise.size()) << "split " << round;
+            for (size_t i = 0; i < split.size(); ++i) {
+                EXPECT_EQ(split[i].offset, bytewise[i].offset) << "split " << round;
+                EXPECT_EQ(split[i].ready, bytewise[i].ready) << "split " << round;
+                // Delivered by the push that brought its ready byte, or at the end.
+                if (split[i].pushedBefore == stream.size()) {
+                    EXPECT_EQ(split[i].ready, stream.size()) << "split " << round;
+                } else {
+                    EXPECT_LT(split[i].pushedBefore, split[i].ready) << "split " << round;
+                    EXPECT_LE(split[i].ready, split[i].pushedAfter) << "split " << round;
+                }
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(PacketSizes, FramingTest,
                          testing::Values(Format::Ts188, Format::Ts192, Format::Ts204),
                          [](const testing::TestParamInfo<Format>& info) {
