@@ -120,7 +120,7 @@ int EpgHarvestMain(int argc, char** argv) {
     proxy = nullptr;
     CoUninitialize();
     StopPlatform();
-    fclose(outputStream);
+    CloseOutputFile(outputStream);
     outputStream = nullptr;
     wakeMainThread = nullptr;
     return exitCode;
