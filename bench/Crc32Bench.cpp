@@ -39,9 +39,18 @@ void BM_Crc32Clmul(benchmark::State& state) {
     BM_Crc32Variant<crc32mpeg2::Clmul>(state);
 }
 
+void BM_Crc32WideClmul(benchmark::State& state) {
+    if (!crc32mpeg2::WideClmulSupported()) {
+        state.SkipWithError("no 512-bit carry-less multiply on this processor");
+        return;
+    }
+    BM_Crc32Variant<crc32mpeg2::WideClmul>(state);
+}
+
 }  // namespace
 
 BENCHMARK(BM_Crc32Mpeg2);
 BENCHMARK(BM_Crc32Variant<crc32mpeg2::Bytewise>)->Name("BM_Crc32Bytewise");
 BENCHMARK(BM_Crc32Variant<crc32mpeg2::Slicing8>)->Name("BM_Crc32Slicing8");
 BENCHMARK(BM_Crc32Clmul);
+BENCHMARK(BM_Crc32WideClmul);

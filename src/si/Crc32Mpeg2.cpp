@@ -31,6 +31,8 @@ namespace {
 using CrcFunction = uint32_t (*)(uint32_t, const uint8_t*, size_t);
 
 CrcFunction Choose() {
+    if (crc32mpeg2::WideClmulSupported())
+        return crc32mpeg2::WideClmul;
     return crc32mpeg2::ClmulSupported() ? crc32mpeg2::Clmul : crc32mpeg2::Slicing8;
 }
 }  // namespace

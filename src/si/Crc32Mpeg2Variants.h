@@ -39,5 +39,9 @@ uint32_t Slicing8(uint32_t crc, const uint8_t* bytes, size_t count);
 uint32_t Clmul(uint32_t crc, const uint8_t* bytes, size_t count);
 // Whether this build and this processor can run Clmul.
 bool ClmulSupported();
+// The same, four lanes per instruction on 512-bit registers; call only when
+// WideClmulSupported().
+uint32_t WideClmul(uint32_t crc, const uint8_t* bytes, size_t count);
+bool WideClmulSupported();
 
 }  // namespace crc32mpeg2

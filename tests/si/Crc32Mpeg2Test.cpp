@@ -23,6 +23,8 @@ std::vector<NamedVariant> FastVariants() {
     std::vector<NamedVariant> variants{{"Slicing8", crc32mpeg2::Slicing8}};
     if (crc32mpeg2::ClmulSupported())
         variants.push_back({"Clmul", crc32mpeg2::Clmul});
+    if (crc32mpeg2::WideClmulSupported())
+        variants.push_back({"WideClmul", crc32mpeg2::WideClmul});
     return variants;
 }
 }  // namespace
@@ -60,7 +62,8 @@ TEST(Crc32Mpeg2, VariantsMatchBytewiseOverLengthsAndAlignments) {
                 << "length " << length << " offset " << offset;
         }
         for (size_t offset = 0; offset < 16; ++offset)
-            for (size_t length : {63u, 64u, 65u, 127u, 128u, 200u, 4093u, 4096u}) {
+            for (size_t length :
+                 {63u, 64u, 65u, 127u, 128u, 200u, 255u, 256u, 511u, 4093u, 4096u}) {
                 const uint8_t* p = data.data() + offset;
                 const uint32_t start = static_cast<uint32_t>(random());
                 ASSERT_EQ(variant.function(start, p, length),
