@@ -3,12 +3,12 @@
 # tests under TSan). Missing Debian packages are installed when run as root.
 
 PACKAGES := cmake g++ ninja-build pkg-config libgtest-dev libbenchmark-dev libxml2-dev \
-            libxml2-utils
+            libxml2-utils time
 JOBS     ?= $(shell nproc)
 WERROR   := $(if $(CI),ON,OFF)
 CMAKE_COMMON := -G Ninja -DEPG_WERROR=$(WERROR)
 
-.PHONY: all deps build demo test test-plain test-asan test-tsan bench format clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan bench replay format clean
 
 all: build
 
@@ -55,6 +55,12 @@ test: test-tsan test-asan test-plain
 
 bench: build
 	./build/bin/epg_bench
+
+# Whole-program replay: generates a 1 GiB transponder capture and a 256 MiB SI-only carousel
+# (one capture at a time under build/replay), harvests each with the real binary and sets its
+# speed against `cat` on the same file; peak memory too. Exits 1 when a target is missed.
+replay: build
+	./bench/replay.sh build/bin build/replay
 
 format:
 	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
