@@ -12,30 +12,11 @@
 #include "platform/sources/DvbV5DeviceApi.h"
 #include "platform/sources/SourceDevices.h"
 #include "support/FakeDvbDeviceApi.h"
+#include "support/ScopedEnvironment.h"
 
 using namespace sourcetest;
 
 namespace {
-
-// Sets an environment variable for the test's span.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : name(name) {
-        if (const char* old = ::getenv(name))
-            saved = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (saved)
-            ::setenv(name, saved->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-
-private:
-    const char* name;
-    std::optional<std::string> saved;
-};
 
 class DvbDevices : public ::testing::Test {
 protected:
