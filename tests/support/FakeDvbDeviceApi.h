@@ -7,7 +7,6 @@
 #include <chrono>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
