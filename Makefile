@@ -3,7 +3,7 @@
 # tests under TSan). Missing Debian packages are installed when run as root.
 
 PACKAGES := cmake g++ ninja-build pkg-config libgtest-dev libbenchmark-dev libxml2-dev \
-            libxml2-utils time
+            libxml2-utils libdvbv5-dev time
 JOBS     ?= $(shell nproc)
 WERROR   := $(if $(CI),ON,OFF)
 CMAKE_COMMON := -G Ninja -DEPG_WERROR=$(WERROR)
