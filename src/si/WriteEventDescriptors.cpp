@@ -15,10 +15,6 @@ constexpr uint8_t ComponentTag = 0x50;
 constexpr uint8_t ContentTag = 0x54;
 constexpr uint8_t UrlTag = 0xCE;
 
-void Put(FILE* stream, const std::string& text) {
-    fwrite(text.data(), 1, text.size(), stream);
-}
-
 void AppendHexByte(std::string& out, uint8_t value) {
     static constexpr char digits[] = "0123456789ABCDEF";
     out += "0x";
@@ -33,7 +29,7 @@ void AppendCategory(std::string& out, uint8_t value) {
 }
 
 // Title and sub-title. Returns false when the descriptor needs bytes past the loop.
-bool WriteShortEvent(FILE* stream, ByteReader fields) {
+bool WriteShortEvent(std::string& out, std::string& decoded, ByteReader fields) {
     const std::string_view language = fields.Text(3);
     const std::string_view name = fields.Text(fields.U8());
     const std::string_view text = fields.Text(fields.U8());
@@ -41,21 +37,25 @@ bool WriteShortEvent(FILE* stream, ByteReader fields) {
         return false;
 
     const std::string lang = LanguageAttribute(language);
-    std::string decoded;
-    std::string out;
     DecodeDvbString(language, name, decoded);
-    out += "\t<title lang=\"" + lang + "\">" + decoded + "</title>\r\n";
+    out.append("\t<title lang=\"")
+        .append(lang)
+        .append("\">")
+        .append(decoded)
+        .append("</title>\r\n");
     DecodeDvbString(language, text, decoded);
-    out += "\t<sub-title lang=\"" + lang + "\">" + decoded + "</sub-title>\r\n";
-    Put(stream, out);
+    out.append("\t<sub-title lang=\"")
+        .append(lang)
+        .append("\">")
+        .append(decoded)
+        .append("</sub-title>\r\n");
     return true;
 }
 
-bool WriteComponent(FILE* stream, ByteReader fields) {
+bool WriteComponent(std::string& out, ByteReader fields) {
     const uint8_t streamContent = fields.U8() & 0x0F;
     if (!fields.Ok())
         return false;
-    std::string out;
     switch (streamContent) {
         case 1:
         case 5: {
@@ -87,19 +87,18 @@ bool WriteComponent(FILE* stream, ByteReader fields) {
                 return false;
             out += "\t<subtitles type=\"";
             out += componentType >= 0x10 ? "teletext" : "onscreen";
-            out += "\">\r\n\t\t<language lang=\"" + LanguageAttribute(language) +
-                   "\"/>\r\n\t</subtitles>\r\n";
+            out.append("\">\r\n\t\t<language lang=\"")
+                .append(LanguageAttribute(language))
+                .append("\"/>\r\n\t</subtitles>\r\n");
             break;
         }
         default:
-            return true;
+            break;
     }
-    Put(stream, out);
     return true;
 }
 
-void WriteContent(FILE* stream, ByteReader payload) {
-    std::string out;
+void WriteContent(std::string& out, ByteReader payload) {
     for (size_t entries = payload.Remaining() / 2; entries > 0; --entries) {
         const uint8_t genre = payload.U8();
         const uint8_t user = payload.U8();
@@ -109,28 +108,30 @@ void WriteContent(FILE* stream, ByteReader payload) {
         if (genre != 0)
             AppendCategory(out, genre);
     }
-    Put(stream, out);
 }
 
-void WriteUrl(FILE* stream, ByteReader payload) {
+void WriteUrl(std::string& out, ByteReader payload) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    std::string out = "\t<url>";
+    out += "\t<url>";
     while (payload.Remaining() > 0) {
         const uint8_t b = payload.U8();
         out += digits[b >> 4];
         out += digits[b & 0x0F];
     }
     out += "</url>\r\n";
-    Put(stream, out);
 }
 
 }  // namespace
 
 void WriteEventDescriptors(SectionParser& parser, const uint8_t* descriptors, int32_t length) {
-    FILE* stream = parser.outputStream;
-    std::string description;
+    // The element's children are gathered and written at once; the buffers are kept for the
+    // next event, as the streaming thread writes programme after programme.
+    thread_local std::string out;
+    thread_local std::string description;
+    thread_local std::string decoded;
+    out.clear();
+    description.clear();
     std::string_view descriptionLanguage;
-    std::string decoded;
 
     ByteReader loop(descriptors, length > 0 ? static_cast<size_t>(length) : 0);
     while (loop.Remaining() > 0) {
@@ -146,7 +147,7 @@ void WriteEventDescriptors(SectionParser& parser, const uint8_t* descriptors, in
         bool sound = true;
         switch (tag) {
             case ShortEventTag:
-                sound = WriteShortEvent(stream, fields);
+                sound = WriteShortEvent(out, decoded, fields);
                 break;
             case ExtendedEventTag: {
                 ByteReader r = fields;
@@ -163,13 +164,13 @@ void WriteEventDescriptors(SectionParser& parser, const uint8_t* descriptors, in
                 break;
             }
             case ComponentTag:
-                sound = WriteComponent(stream, fields);
+                sound = WriteComponent(out, fields);
                 break;
             case ContentTag:
-                WriteContent(stream, payload);
+                WriteContent(out, payload);
                 break;
             case UrlTag:
-                WriteUrl(stream, payload);
+                WriteUrl(out, payload);
                 break;
             default:
                 break;
@@ -178,8 +179,10 @@ void WriteEventDescriptors(SectionParser& parser, const uint8_t* descriptors, in
             break;
     }
 
-    std::string out = "\t<desc lang=\"" + LanguageAttribute(descriptionLanguage) + "\">";
-    out += description;
-    out += "</desc>\r\n";
-    Put(stream, out);
+    out.append("\t<desc lang=\"")
+        .append(LanguageAttribute(descriptionLanguage))
+        .append("\">")
+        .append(description)
+        .append("</desc>\r\n");
+    fwrite(out.data(), 1, out.size(), parser.outputStream);
 }
