@@ -24,10 +24,11 @@ void WriteProgramme(SectionParser& parser, uint16_t channelNumber, int64_t start
     XmltvTimeText stopText;
     FormatXmltvTime(start, startText);
     FormatXmltvTime(stop, stopText);
-    fprintf(parser.outputStream, "<programme channel=\"%hu\" ", ChannelId(channelNumber));
-    fprintf(parser.outputStream, "start=\"%s +0000\" ", startText.data());
-    // The space after CR LF starts the first child line, as the document has always had it.
-    fprintf(parser.outputStream, "stop=\"%s +0000\">\r\n ", stopText.data());
+    // One call for the opening tag: a programme is written for every new event. The space after
+    // CR LF starts the first child line, as the document has always had it.
+    fprintf(parser.outputStream,
+            "<programme channel=\"%hu\" start=\"%s +0000\" stop=\"%s +0000\">\r\n ",
+            ChannelId(channelNumber), startText.data(), stopText.data());
     WriteEventDescriptors(parser, descriptors, descriptorsLength);
     fputs("</programme>\r\n", parser.outputStream);
     parser.programmesWritten.Add();
