@@ -84,6 +84,16 @@ Damage CutAt(size_t byteCount) {
     return damage;
 }
 
+// A recording that starts with junk: nothing of the capture behind it may be lost.
+Damage JunkFirst(size_t junkBytes) {
+    std::mt19937 random(5);
+    Damage damage;
+    for (size_t i = 0; i < junkBytes; ++i)
+        damage.capture.push_back(NoSync(static_cast<uint8_t>(random())));
+    damage.capture.insert(damage.capture.end(), Capture().capture.begin(), Capture().capture.end());
+    return damage;
+}
+
 // A section of `pid` in the middle of the capture that spans at least `packets` packets.
 const SpannedSection& LongSectionOf(uint16_t pid, size_t packets) {
     for (const SpannedSection& s : Capture().sections)
@@ -151,6 +161,7 @@ TEST_F(DamagedCaptureTest, GuideHoldsExactlyWhatTheIntactSectionsCarried) {
              return Damage{Capture().capture, {}};
          },
          false},
+        {"20 KiB of junk before the first packet", [] { return JunkFirst(20000); }, false},
         {"cut mid-packet", [] { return CutAt(PacketCount() / 2 * kPacket + 77); }, true},
         {"cut mid-EIT section",
          [] { return CutAt(LongSectionOf(0x0012, 3).packets[1] * kPacket + 100); }, true},
