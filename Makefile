@@ -4,7 +4,7 @@
 # as root.
 
 PACKAGES := cmake g++ ninja-build pkg-config libgtest-dev libbenchmark-dev libxml2-dev \
-            libxml2-utils clang libclang-rt-14-dev
+            libxml2-utils libdvbv5-dev clang libclang-rt-14-dev
 # Seconds each fuzz target runs; a longer run: make fuzz FUZZ_SECONDS=1800
 FUZZ_SECONDS ?= 60
 JOBS     ?= $(shell nproc)

@@ -8,6 +8,9 @@
 #include "platform/dshow/Mpeg2Demultiplexer.h"
 #include "platform/dshow/TransportInformationFilter.h"
 #include "platform/sources/CaptureTime.h"
+#include "platform/sources/DvbDevices.h"
+#include "platform/sources/DvbFrontendTree.h"
+#include "platform/sources/DvbV5DeviceApi.h"
 #include "platform/sources/EndOfCaptureSignal.h"
 #include "platform/sources/SourceDevices.h"
 #include "platform/system/PrivateProfile.h"
@@ -92,6 +95,11 @@ bool StartPlatform(const std::string& configPath) {
         state->devices.push_back(DeviceRegistry::Register(KSCATEGORY_BDA_NETWORK_TUNER,
                                                           StreamUrlDevice(*settings->url)));
     }
+    // The adapters come last, so that a configured capture keeps its place whatever the
+    // machine has.
+    for (DeviceDescription& frontend : DvbFrontendDevices(DvbDeviceRoot(), MakeDvbV5DeviceApi()))
+        state->devices.push_back(
+            DeviceRegistry::Register(KSCATEGORY_BDA_NETWORK_TUNER, std::move(frontend)));
     State() = std::move(state);
     return true;
 }

@@ -3,7 +3,8 @@
 // of the configuration, registers the platform's classes and tuner devices, and offers the
 // run's clock and the end-of-capture signal.
 //
-// Tuner devices in the order TunerOrdinal counts them: the capture File, then the Url source.
+// Tuner devices in the order TunerOrdinal counts them: the capture File, then the Url source,
+// then every Linux DVB frontend under DvbDeviceRoot() (/dev/dvb, or $EPGHARVEST_DVB_ROOT).
 //
 //     if (!StartPlatform(configPath)) exit(-1);        // the reason is on stdout
 //     parser.now = PlatformClock();

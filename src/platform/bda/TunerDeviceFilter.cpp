@@ -32,7 +32,7 @@ TunerDeviceFilter::TunerDeviceFilter(std::shared_ptr<TunerSource> source)
     : CBaseFilter(NAME("TunerDeviceFilter"), nullptr, &lock, GUID_NULL),
       source(std::move(source)),
       transportPin(this, &lock),
-      antennaPin(this, &lock) {}
+      antennaPin(this, &lock, this->source->AcceptsVendorPidFilter()) {}
 
 TunerDeviceFilter::~TunerDeviceFilter() {
     thread.Stop();

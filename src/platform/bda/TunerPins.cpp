@@ -45,8 +45,9 @@ STDMETHODIMP TunerTransportPin::Set(REFGUID, DWORD, LPVOID, DWORD, LPVOID, DWORD
     return E_PROP_SET_UNSUPPORTED;
 }
 
-TunerAntennaPin::TunerAntennaPin(CBaseFilter* filter, CCritSec* lock)
-    : CBasePin(NAME("TunerAntennaPin"), filter, lock, nullptr, L"Input0", PINDIR_INPUT) {}
+TunerAntennaPin::TunerAntennaPin(CBaseFilter* filter, CCritSec* lock, bool acceptsVendorCommand)
+    : CBasePin(NAME("TunerAntennaPin"), filter, lock, nullptr, L"Input0", PINDIR_INPUT),
+      acceptsVendorCommand(acceptsVendorCommand) {}
 
 STDMETHODIMP TunerAntennaPin::NonDelegatingQueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
@@ -62,7 +63,7 @@ HRESULT TunerAntennaPin::CheckMediaType(const CMediaType* pmt) {
 
 STDMETHODIMP TunerAntennaPin::Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID, DWORD,
                                   LPVOID pPropData, DWORD) {
-    if (guidPropSet != KSPROPSETID_VendorPidFilter)
+    if (guidPropSet != KSPROPSETID_VendorPidFilter || !acceptsVendorCommand)
         return E_PROP_SET_UNSUPPORTED;
     if (dwPropID != 0)
         return E_PROP_ID_UNSUPPORTED;

@@ -29,7 +29,8 @@ public:
 
 class TunerAntennaPin : public CBasePin, public IKsPropertySet {
 public:
-    TunerAntennaPin(CBaseFilter* filter, CCritSec* lock);
+    // `acceptsVendorCommand` false: the driver knows no vendor property set.
+    TunerAntennaPin(CBaseFilter* filter, CCritSec* lock, bool acceptsVendorCommand = true);
 
     DECLARE_IUNKNOWN
     STDMETHODIMP NonDelegatingQueryInterface(REFIID riid, void** ppv) override;
@@ -37,8 +38,12 @@ public:
     // The BDA antenna type only.
     HRESULT CheckMediaType(const CMediaType* pmt) override;
 
-    // Accepts the vendor PID-filter command (property set KSPROPSETID_VendorPidFilter, id 0);
-    // the sources filter nothing by PID, so there is nothing to do and nothing to answer.
+    // Accepts the vendor PID-filter command (property set KSPROPSETID_VendorPidFilter, id 0)
+    // when the source does: there is nothing to do and nothing to answer. Otherwise
+    // E_PROP_SET_UNSUPPORTED, as for any set the driver does not know.
     STDMETHODIMP Set(REFGUID guidPropSet, DWORD dwPropID, LPVOID pInstanceData,
                      DWORD cbInstanceData, LPVOID pPropData, DWORD cbPropData) override;
+
+private:
+    const bool acceptsVendorCommand;
 };

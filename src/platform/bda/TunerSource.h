@@ -53,4 +53,9 @@ public:
     // nothing more to give. Must notice a stop request promptly, also while waiting for data.
     // A source that ends by itself calls sink.DeliverEndOfStream() last.
     virtual void Stream(std::stop_token stop, TransportStreamSink& sink) = 0;
+
+    // Whether the tuner's input pin takes the vendor PID-filter command. Sources that filter
+    // nothing by PID take it and have nothing to do; a driver that knows no such command
+    // refuses it.
+    virtual bool AcceptsVendorPidFilter() const { return true; }
 };
