@@ -1,14 +1,17 @@
 # Everything a fresh Debian 12 machine needs: `make demo` harvests the bundled sample,
-# `make test` builds and runs every test (plain, then under ASan+UBSan, then the threaded
-# tests under TSan). Missing Debian packages are installed when run as root.
+# `make test` builds and runs every test (the threaded tests under TSan, all under ASan+UBSan,
+# each fuzz target for a minute, then plain). Missing Debian packages are installed when run
+# as root.
 
 PACKAGES := cmake g++ ninja-build pkg-config libgtest-dev libbenchmark-dev libxml2-dev \
-            libxml2-utils libdvbv5-dev time
+            libxml2-utils libdvbv5-dev clang libclang-rt-14-dev time
+# Seconds each fuzz target runs; a longer run: make fuzz FUZZ_SECONDS=1800
+FUZZ_SECONDS ?= 60
 JOBS     ?= $(shell nproc)
 WERROR   := $(if $(CI),ON,OFF)
 CMAKE_COMMON := -G Ninja -DEPG_WERROR=$(WERROR)
 
-.PHONY: all deps build demo test test-plain test-asan test-tsan bench replay format clean
+.PHONY: all deps build demo test test-plain test-asan test-tsan fuzz bench replay format clean
 
 all: build
 
@@ -50,8 +53,16 @@ test-tsan: deps
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && ctest -j $(JOBS) --output-on-failure -R Threaded --no-tests=ignore
 
+# libFuzzer targets (clang): the section path, the demultiplexer, the configuration reader.
+# Kept findings are replayed first; the corpora grow in build-fuzz/corpus across runs.
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DEPG_BENCH=OFF -DEPG_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	./fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
 # The plain run goes last so that its summary closes the output.
-test: test-tsan test-asan test-plain
+test: test-tsan test-asan fuzz test-plain
 
 bench: build
 	./build/bin/epg_bench
@@ -63,7 +74,7 @@ replay: build
 	./bench/replay.sh build/bin build/replay
 
 format:
-	find src tests tools bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests tools bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

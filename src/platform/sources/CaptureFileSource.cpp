@@ -70,10 +70,10 @@ std::shared_ptr<CaptureFileSource> CaptureFileSource::Open(
         Report(path, "not a transport stream (the file is empty)");
         return nullptr;
     }
-    if (!HoldsTransportPackets(probe.data(), have)) {
-        Report(path, "not a transport stream (no packets in its first 16 KiB)");
-        return nullptr;
-    }
+    // Said, but not fatal: a recording may start with junk and carry its packets later, and
+    // a file without any still ends the run in order with an empty guide.
+    if (!HoldsTransportPackets(probe.data(), have))
+        Report(path, "no packets in its first 16 KiB; reading on");
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return source;
 }

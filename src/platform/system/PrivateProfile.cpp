@@ -35,6 +35,11 @@ std::optional<std::string> GetPrivateProfileValue(const std::string& section,
     std::ifstream file(fileName, std::ios::binary);
     if (!file)
         return std::nullopt;
+    return FindProfileValue(file, section, key);
+}
+
+std::optional<std::string> FindProfileValue(std::istream& file, const std::string& section,
+                                            const std::string& key) {
     std::string line;
     bool inSection = false;
     bool firstLine = true;
@@ -67,7 +72,10 @@ int GetPrivateProfileIntA(const char* appName, const char* keyName, int defaultV
                           const char* fileName) {
     if (!appName || !keyName || !fileName)
         return defaultValue;
-    std::optional<std::string> value = GetPrivateProfileValue(appName, keyName, fileName);
+    return ProfileValueAsInt(GetPrivateProfileValue(appName, keyName, fileName), defaultValue);
+}
+
+int ProfileValueAsInt(const std::optional<std::string>& value, int defaultValue) {
     if (!value || value->empty())
         return defaultValue;
     std::string_view v = *value;

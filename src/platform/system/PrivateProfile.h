@@ -3,6 +3,7 @@
 // '#'. Section and key names are case-insensitive; the first occurrence of a key counts.
 // The file is read anew on every call, as the configuration is read once per key.
 
+#include <istream>
 #include <optional>
 #include <string>
 
@@ -16,3 +17,9 @@ int GetPrivateProfileIntA(const char* appName, const char* keyName, int defaultV
 std::optional<std::string> GetPrivateProfileValue(const std::string& section,
                                                   const std::string& key,
                                                   const std::string& fileName);
+
+// The same reading over text already in memory: the files above are read through these.
+std::optional<std::string> FindProfileValue(std::istream& text, const std::string& section,
+                                            const std::string& key);
+// A value as GetPrivateProfileIntA reads it; the default for none or an empty value.
+int ProfileValueAsInt(const std::optional<std::string>& value, int defaultValue);
