@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
+#include <string>
 
-#include "common/XmlWellFormed.h"
 #include "intake/DispatchSections.h"
 #include "si/SectionParser.h"
+#include "support/XmlCheck.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void RunOnce(const uint8_t* data, size_t size, bool batFlag) {
         DispatchSections(data, static_cast<int32_t>(size), parser);
     }
     std::fclose(output);
-    const bool wellFormed = IsWellFormedFragment(std::string_view(text, textSize));
+    const bool wellFormed = IsWellFormedXml(std::string(text, textSize));
     if (!wellFormed) {
         std::fprintf(stderr, "output is not well-formed XML (batFlag %d):\n%.*s\n", batFlag,
                      static_cast<int>(textSize), text);

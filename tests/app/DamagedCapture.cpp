@@ -4,6 +4,7 @@
 #include <map>
 
 #include "sibuild/CaptureCommandLine.h"
+#include "support/XmltvTime.h"
 
 namespace {
 
@@ -61,14 +62,6 @@ private:
     SpannedSection pending;
     bool active = false;
 };
-
-std::string XmltvTime(int64_t utcSeconds) {
-    std::string digits;
-    for (char c : sibuild::FormatUtcTime(utcSeconds))
-        if (c >= '0' && c <= '9')
-            digits += c;
-    return digits;
-}
 
 bool Lost(const std::vector<uint64_t>& lost, const SpannedSection& section) {
     return std::any_of(section.packets.begin(), section.packets.end(), [&](uint64_t packet) {
@@ -142,8 +135,8 @@ GuideContent ExpectedGuide(const sibuild::Lineup& lineup,
                 for (const sibuild::LineupEvent& event : service.events)
                     if (event.eventId == eventId && event.Stop() >= now - kDay &&
                         event.Stop() <= now + 14 * kDay)
-                        guide.programmes.emplace(serviceId, XmltvTime(event.start),
-                                                 XmltvTime(event.Stop()));
+                        guide.programmes.emplace(serviceId, XmltvTimeDigits(event.start),
+                                                 XmltvTimeDigits(event.Stop()));
             }
         }
     }

@@ -1,24 +1,18 @@
 #include "HarvestScenario.h"
 
-#include <ctime>
-
 #include "sibuild/EitBuilder.h"
 #include "sibuild/EventDescriptors.h"
 #include "sibuild/SdtBuilder.h"
 #include "sibuild/TimeTableBuilder.h"
 #include "sibuild/TsPacketizer.h"
+#include "support/XmltvTime.h"
 
 using namespace sibuild;
 
 namespace {
 
 std::string XmltvTime(int64_t utc) {
-    const time_t t = static_cast<time_t>(utc);
-    tm parts{};
-    gmtime_r(&t, &parts);
-    char text[32];
-    strftime(text, sizeof text, "%Y%m%d%H%M%S", &parts);
-    return std::string(text) + " +0000";
+    return XmltvTimeDigits(utc) + " +0000";
 }
 
 struct Service {

@@ -21,6 +21,7 @@
 #include "support/MemoryStream.h"
 #include "support/XmlCheck.h"
 #include "support/XmlDocumentCheck.h"
+#include "support/XmltvTime.h"
 
 namespace {
 
@@ -55,14 +56,6 @@ struct Harvest {
     std::map<uint16_t, std::set<std::pair<std::string, std::string>>> names;  // lang, text
     std::multiset<Programme> programmes;
 };
-
-std::string XmltvTime(int64_t utcSeconds) {
-    std::string digits;
-    for (char c : sibuild::FormatUtcTime(utcSeconds))
-        if (c >= '0' && c <= '9')
-            digits += c;
-    return digits;
-}
 
 // Between `open` and the next `close`, from `from` on.
 std::string Between(const std::string& line, const std::string& open, const std::string& close,
@@ -143,7 +136,8 @@ Harvest Predict(const sibuild::Lineup& lineup, bool batFlag, int64_t now) {
             continue;
         for (const sibuild::LineupEvent& event : service.events)
             if (event.firstPacket && event.Stop() >= now - kDay && event.Stop() <= now + 14 * kDay)
-                harvest.programmes.emplace(number, XmltvTime(event.start), XmltvTime(event.Stop()));
+                harvest.programmes.emplace(number, XmltvTimeDigits(event.start),
+                                           XmltvTimeDigits(event.Stop()));
     }
     return harvest;
 }
